@@ -1,0 +1,10 @@
+// Generated recordings for the benchmarks.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Writes `records` small video packets (payload `payloadBytes`), round-robin over `channels`
+// channels, 40 ms apart, with one index record each. 0 on success, -1 on failure.
+int32_t WriteBenchRecording(const std::string& mediaPath, const std::string& indexPath,
+                            int64_t records, int32_t channels, int32_t payloadBytes);

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Builds and runs every test three times: a plain build with warnings as errors, a build with
+# AddressSanitizer and UndefinedBehaviorSanitizer, and one with ThreadSanitizer. Any failure or
+# sanitizer report fails the run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+
+export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:strict_string_checks=1"
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
+
+run_suite() {
+  local name="$1"; shift
+  echo "=== ${name} ==="
+  cmake -S . -B "build/test-${name}" -G Ninja -DKVR_WERROR=ON "$@" > /dev/null
+  cmake --build "build/test-${name}" -j 2
+  ctest --test-dir "build/test-${name}" --output-on-failure -j 2
+}
+
+run_suite plain -DCMAKE_BUILD_TYPE=RelWithDebInfo
+run_suite asan -DCMAKE_BUILD_TYPE=Debug -DKVR_SANITIZE=address -DKVR_BUILD_BENCH=OFF
+run_suite tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKVR_SANITIZE=thread -DKVR_BUILD_BENCH=OFF
+echo "=== all test suites passed ==="

@@ -1,0 +1,53 @@
+// kvrtool: the command-line companion of the player.
+#include <cstdio>
+#include <cstring>
+
+#include "tools/Commands.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: kvrtool COMMAND [ARGS...]\n"
+    "\n"
+    "Commands for recordings (a media file NAME.kvr with its index NAME.idx beside it):\n"
+    "  info RECORDING.kvr [--json]       channels, record counts, codecs and dates\n"
+    "  play RECORDING.kvr [--speed 1-5] [--backward] [--json]\n"
+    "                                    plays the recording without a window and counts\n"
+    "                                    the packets delivered to each channel\n"
+    "  sample OUT.kvr [--channels N] [--seconds S] [--fps F]\n"
+    "                                    writes a sample recording\n"
+    "\n"
+    "'kvrtool COMMAND --help' describes one command. Exit status: 0 success, 1 the recording\n"
+    "cannot be used, 2 a wrong command line.\n";
+
+struct Command {
+    const char* name;
+    int (*run)(int argc, char** argv);
+};
+
+const Command kCommands[] = {
+    {"info", RunInfoCommand},
+    {"play", RunPlayCommand},
+    {"sample", RunSampleCommand},
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        fputs(kUsage, stderr);
+        return 2;
+    }
+    if (strcmp(argv[1], "--help") == 0 || strcmp(argv[1], "-h") == 0 || strcmp(argv[1], "help") == 0) {
+        fputs(kUsage, stdout);
+        return 0;
+    }
+    for (const Command& command : kCommands) {
+        if (strcmp(argv[1], command.name) == 0) {
+            return command.run(argc - 1, argv + 1);
+        }
+    }
+    fprintf(stderr, "kvrtool: unknown command '%s'\n\n%s", argv[1], kUsage);
+    return 2;
+}
