@@ -1,1 +1,143 @@
-int main() { return 0; }
+// The whole playback loop at the top speed (no sleeping) over a recording of a million small
+// packets on 16 channels: read, registry lookup and delivery, in this process and through
+// `kvrtool play`, against the bare forward pass of the media file manager.
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "bench/BenchRecording.h"
+#include "bench/BenchTiming.h"
+#include "playback/PlaybackEngine.h"
+#include "playback/QelSmartControlThread.h"
+#include "playback/QelSmartHandler.h"
+#include "playback/WorkerPause.h"
+#include "recording/MediaFileMng.h"
+#include "recording/MediaFileOwner.h"
+
+namespace {
+
+constexpr int64_t kRecords = 1000000;
+constexpr int32_t kChannels = 16;
+
+// Views that only count what they are given.
+class CountingOwner : public MediaFileOwner {
+public:
+    explicit CountingOwner(QelSmartLcid2Callback* registry) : registry(registry) {}
+    int32_t CreateViews(int32_t count) override
+    {
+        counts.assign(static_cast<size_t>(count), 0);
+        return count;
+    }
+    ChannelHandler ViewHandler(int32_t index) override
+    {
+        return ChannelHandler{&counts[static_cast<size_t>(index)], &CountingOwner::OnPacket};
+    }
+    QelSmartLcid2Callback* Registry() override { return registry; }
+    int64_t Total() const
+    {
+        int64_t total = 0;
+        for (int64_t count : counts) {
+            total += count;
+        }
+        return total;
+    }
+
+    std::vector<int64_t> counts;
+
+private:
+    static void OnPacket(void* context, int32_t, const uint8_t*, uint32_t) { ++*static_cast<int64_t*>(context); }
+    QelSmartLcid2Callback* registry;
+};
+
+bool BareForwardPass(const std::string& media, const std::string& index, std::vector<uint8_t>& buffer)
+{
+    MediaFileMng manager;
+    if (manager.Open(media.c_str(), index.c_str()) != 0) {
+        return false;
+    }
+    int64_t read = 0;
+    int32_t result = 0;
+    while ((result = manager.ReadNext(buffer.data())) > 0) {
+        ++read;
+    }
+    return result == kMediaNoMoreData && read == kRecords;
+}
+
+bool EngineForwardPass(const std::string& media, const std::string& index)
+{
+    PlaybackEngine* engine = CreatePlaybackEngine();
+    CountingOwner owner(engine->lcid2Callback);
+    ConnectPlaybackEngine(engine, &owner, nullptr, nullptr);
+    QelSmartHandler& handler = *engine->smartHandler;
+    QelSmartControlThread& control = *engine->controlThread;
+    bool ok = handler.mediaFileMng.Open(media.c_str(), index.c_str()) == 0;
+    if (ok) {
+        handler.speedIndex = 5;
+        control.SetSmartHandler(&handler);
+        const uint32_t pauses = control.workerPauses.load();
+        control.BeginThread();
+        ok = WaitForWorkerPause(control, pauses, -1) == kWorkerPaused && owner.Total() == kRecords;
+    }
+    DestroyPlaybackEngine(engine);
+    return ok;
+}
+
+// The loop's own time as kvrtool reports it, or -1.
+double KvrtoolWallSeconds(const std::string& media)
+{
+    const std::string command = std::string(KVRTOOL_PATH) + " play --speed 5 --json '" + media + "'";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return -1;
+    }
+    std::string out;
+    char chunk[4096];
+    size_t got = 0;
+    while ((got = fread(chunk, 1, sizeof chunk, pipe)) > 0) {
+        out.append(chunk, got);
+    }
+    if (pclose(pipe) != 0 || out.find("\"records\":" + std::to_string(kRecords)) == std::string::npos) {
+        return -1;
+    }
+    const size_t at = out.find("\"wallMs\":");
+    return at == std::string::npos ? -1 : atof(out.c_str() + at + 9) / 1000.0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const std::string dir = argc > 1 ? argv[1] : (std::filesystem::temp_directory_path() / "kvr-bench").string();
+    std::filesystem::create_directories(dir);
+    const std::string media = dir + "/playback.kvr";
+    const std::string index = dir + "/playback.idx";
+    if (WriteBenchRecording(media, index, kRecords, kChannels, 16) != 0) {
+        fprintf(stderr, "bench_playback: cannot write %s\n", media.c_str());
+        return 1;
+    }
+    std::vector<uint8_t> buffer(kMediaReadCapacity);
+
+    const double bare = BestSeconds("bench_playback", [&] { return BareForwardPass(media, index, buffer); });
+    const double engine = BestSeconds("bench_playback", [&] { return EngineForwardPass(media, index); });
+    double toolLoop = 1e9;
+    const double toolProcess = BestSeconds("bench_playback", [&] {
+        const double loop = KvrtoolWallSeconds(media);
+        toolLoop = loop >= 0 && loop < toolLoop ? loop : toolLoop;
+        return loop >= 0;
+    });
+
+    printf("recording: %lld video packets on %d channels (best of %d runs; Open and scan included)\n",
+           static_cast<long long>(kRecords), kChannels, kBenchRepetitions);
+    printf("bare ReadNext pass:            %8.4f s  %10.0f records/s\n", bare, kRecords / bare);
+    printf("engine loop, in process:       %8.4f s  %10.0f records/s  overhead %+.0f%%\n", engine,
+           kRecords / engine, (engine / bare - 1) * 100);
+    printf("kvrtool play --speed 5, loop:  %8.4f s  %10.0f records/s  (its wallMs, ms resolution)\n", toolLoop,
+           kRecords / toolLoop);
+    printf("kvrtool play --speed 5, whole: %8.4f s  %10.0f records/s  overhead %+.0f%%\n", toolProcess,
+           kRecords / toolProcess, (toolProcess / bare - 1) * 100);
+    std::filesystem::remove(media);
+    std::filesystem::remove(index);
+    return 0;
+}

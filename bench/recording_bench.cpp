@@ -1,6 +1,5 @@
 // Opening (with its index scan) and a full forward pass over a recording of a million records,
 // against reading the same media file sequentially with plain fread.
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -8,33 +7,12 @@
 #include <vector>
 
 #include "bench/BenchRecording.h"
+#include "bench/BenchTiming.h"
 #include "recording/MediaFileMng.h"
 
 namespace {
 
 constexpr int64_t kRecords = 1000000;
-constexpr int kRepetitions = 5;
-
-double Seconds(std::chrono::steady_clock::time_point since)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-// Best of several runs: the figure least disturbed by the rest of the machine.
-template <typename Body>
-double BestSeconds(Body body)
-{
-    double best = 1e9;
-    for (int i = 0; i < kRepetitions; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        if (!body()) {
-            fprintf(stderr, "bench_recording: a run failed\n");
-            exit(1);
-        }
-        best = std::min(best, Seconds(start));
-    }
-    return best;
-}
 
 }  // namespace
 
@@ -50,13 +28,13 @@ int main(int argc, char** argv)
     }
     std::vector<uint8_t> buffer(kMediaReadCapacity);
 
-    const double openSeconds = BestSeconds([&] {
+    const double openSeconds = BestSeconds("bench_recording", [&] {
         MediaFileMng manager;
         return manager.Open(mediaPath.c_str(), indexPath.c_str()) == 0;
     });
 
     int64_t delivered = 0;
-    const double passSeconds = BestSeconds([&] {
+    const double passSeconds = BestSeconds("bench_recording", [&] {
         MediaFileMng manager;
         if (manager.Open(mediaPath.c_str(), indexPath.c_str()) != 0) {
             return false;
@@ -69,7 +47,7 @@ int main(int argc, char** argv)
         return result == kMediaNoMoreData && delivered == kRecords;
     });
 
-    const double freadSeconds = BestSeconds([&] {
+    const double freadSeconds = BestSeconds("bench_recording", [&] {
         FILE* file = fopen(mediaPath.c_str(), "rb");
         if (file == nullptr) {
             return false;
@@ -82,7 +60,7 @@ int main(int argc, char** argv)
     });
 
     // The same packets read one by one with fread, header first, then the rest.
-    const double packetFreadSeconds = BestSeconds([&] {
+    const double packetFreadSeconds = BestSeconds("bench_recording", [&] {
         FILE* file = fopen(mediaPath.c_str(), "rb");
         if (file == nullptr) {
             return false;
@@ -103,7 +81,7 @@ int main(int argc, char** argv)
     const double media = static_cast<double>(std::filesystem::file_size(mediaPath));
     printf("recording: %lld records, media %.1f MB, index %.1f MB (best of %d runs)\n",
            static_cast<long long>(kRecords), media / 1e6,
-           static_cast<double>(std::filesystem::file_size(indexPath)) / 1e6, kRepetitions);
+           static_cast<double>(std::filesystem::file_size(indexPath)) / 1e6, kBenchRepetitions);
     printf("Open + scan:        %8.4f s  %10.0f records/s\n", openSeconds, kRecords / openSeconds);
     printf("ReadNext pass:      %8.4f s  %10.0f records/s  %8.1f MB/s (Open included)\n", passSeconds,
            kRecords / passSeconds, media / passSeconds / 1e6);

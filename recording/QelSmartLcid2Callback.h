@@ -17,5 +17,11 @@ public:
     ChannelHandler Lookup(int32_t channelNumber) const;
     int32_t Count() const;
 
+private:
     std::map<int32_t, ChannelHandler> handlers;
+
+    // The usual channel numbers are also kept in a table, so the lookup made for every packet
+    // played is one index instead of a tree walk.
+    static constexpr int32_t kTableSize = 128;
+    ChannelHandler table[kTableSize] = {};
 };

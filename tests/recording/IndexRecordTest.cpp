@@ -66,15 +66,18 @@ TEST(ChannelRegistry, RegisterReplacesLookupMissesClearEmpties)
     registry.Register(5, ChannelHandler{&first, &Ignore});
     registry.Register(-3, ChannelHandler{&first, &Ignore});
     registry.Register(5, ChannelHandler{&second, &Ignore});
-    EXPECT_EQ(registry.Count(), 2);
+    registry.Register(131071, ChannelHandler{&second, &Ignore});   // unit 32767, channel 4
+    EXPECT_EQ(registry.Count(), 3);
     EXPECT_EQ(registry.Lookup(5).context, &second);
     EXPECT_EQ(registry.Lookup(-3).context, &first);
+    EXPECT_EQ(registry.Lookup(131071).context, &second);
     const ChannelHandler missing = registry.Lookup(6);
     EXPECT_EQ(missing.context, nullptr);
     EXPECT_EQ(missing.callback, nullptr);
     registry.Clear();
     EXPECT_EQ(registry.Count(), 0);
     EXPECT_EQ(registry.Lookup(5).callback, nullptr);
+    EXPECT_EQ(registry.Lookup(131071).callback, nullptr);
 }
 
 }  // namespace

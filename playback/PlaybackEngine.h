@@ -1,0 +1,29 @@
+// The three objects of playback, owned together: the control thread, the channel handler
+// registry and the playback handler.
+#pragma once
+
+#include "recording/ChannelHandler.h"
+
+class MediaFileOwner;
+class QelSmartControlThread;
+class QelSmartHandler;
+class QelSmartLcid2Callback;
+
+struct PlaybackEngine {
+    QelSmartControlThread* controlThread = nullptr;
+    QelSmartLcid2Callback* lcid2Callback = nullptr;
+    QelSmartHandler* smartHandler = nullptr;
+};
+
+// Each object at its initial values; one that cannot be allocated leaves its pointer null.
+// Null only when the record itself cannot be allocated.
+PlaybackEngine* CreatePlaybackEngine();
+
+// Stops a worker that is not stopped, clears the registry, then destroys the control thread,
+// the registry and the handler (which closes any open file), and the record. Null is ignored.
+void DestroyPlaybackEngine(PlaybackEngine* engine);
+
+// What the owner of the engine fills in once: the recording's owner, the registry the handler
+// looks channels up in, and the notification called when reading fails.
+void ConnectPlaybackEngine(PlaybackEngine* engine, MediaFileOwner* owner, ChannelCallback endCallback,
+                           void* endContext);
