@@ -5,3 +5,5 @@
 int RunInfoCommand(int argc, char** argv);
 int RunPlayCommand(int argc, char** argv);
 int RunSampleCommand(int argc, char** argv);
+int RunAudioCommand(int argc, char** argv);
+int RunSynthCommand(int argc, char** argv);

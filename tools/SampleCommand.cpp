@@ -8,6 +8,8 @@
 #include "recording/IndexPath.h"
 #include "recording/RecordingWriter.h"
 #include "tools/Commands.h"
+#include "tools/SynthRecording.h"
+#include "tools/ToolArguments.h"
 
 namespace {
 
@@ -21,40 +23,14 @@ const char kSampleUsage[] =
 
 constexpr time_t kSampleStart = 1243857600;   // 2009-06-01 12:00:00 UTC
 
-bool ParseCount(const char* text, int low, int high, int* value)
-{
-    char* end = nullptr;
-    const long parsed = strtol(text, &end, 10);
-    if (end == text || *end != '\0' || parsed < low || parsed > high) {
-        return false;
-    }
-    *value = static_cast<int>(parsed);
-    return true;
-}
-
-void SetDate(PacketSpec* spec, int64_t hundredthsSinceStart)
-{
-    const time_t seconds = kSampleStart + static_cast<time_t>(hundredthsSinceStart / 100);
-    tm fields{};
-    gmtime_r(&seconds, &fields);
-    spec->time = static_cast<uint32_t>(seconds);
-    spec->year = static_cast<uint16_t>(fields.tm_year + 1900);
-    spec->month = static_cast<uint8_t>(fields.tm_mon + 1);
-    spec->day = static_cast<uint8_t>(fields.tm_mday);
-    spec->hour = static_cast<uint8_t>(fields.tm_hour);
-    spec->minute = static_cast<uint8_t>(fields.tm_min);
-    spec->second = static_cast<uint8_t>(fields.tm_sec);
-    spec->hundredths = static_cast<uint8_t>(hundredthsSinceStart % 100);
-}
-
 }  // namespace
 
 int RunSampleCommand(int argc, char** argv)
 {
     std::string mediaPath;
-    int channels = 4;
-    int seconds = 10;
-    int fps = 25;
+    int32_t channels = 4;
+    int32_t seconds = 10;
+    int32_t fps = 25;
     for (int i = 1; i < argc; ++i) {
         const bool hasValue = i + 1 < argc;
         if (strcmp(argv[i], "--help") == 0 || strcmp(argv[i], "-h") == 0) {
@@ -63,11 +39,11 @@ int RunSampleCommand(int argc, char** argv)
         }
         bool good = true;
         if (strcmp(argv[i], "--channels") == 0) {
-            good = hasValue && ParseCount(argv[++i], 1, 64, &channels);
+            good = hasValue && ParseIntegerArgument(argv[++i], 1, 64, &channels);
         } else if (strcmp(argv[i], "--seconds") == 0) {
-            good = hasValue && ParseCount(argv[++i], 1, 3600, &seconds);
+            good = hasValue && ParseIntegerArgument(argv[++i], 1, 3600, &seconds);
         } else if (strcmp(argv[i], "--fps") == 0) {
-            good = hasValue && ParseCount(argv[++i], 1, 100, &fps);
+            good = hasValue && ParseIntegerArgument(argv[++i], 1, 100, &fps);
         } else if (argv[i][0] == '-' || !mediaPath.empty()) {
             good = false;
         } else {
@@ -101,14 +77,14 @@ int RunSampleCommand(int argc, char** argv)
             video.unit = static_cast<uint16_t>(channel / 4);
             video.channel = static_cast<uint16_t>(channel % 4 + 1);
             video.sequence = static_cast<uint8_t>(frame % fps);
-            SetDate(&video, hundredths);
+            StampPacketTime(&video, kSampleStart, hundredths * 10000);
             memset(video.payload.data(), frame & 0xFF, video.payload.size());
             writer.WritePacket(video, video.sequence == 0 ? 0x00 : 0x10);
 
             audio.unit = video.unit;
             audio.channel = video.channel;
             audio.sequence = static_cast<uint8_t>(frame % 64);
-            SetDate(&audio, hundredths);
+            StampPacketTime(&audio, kSampleStart, hundredths * 10000);
             writer.WritePacket(audio, 0x12);
         }
     }

@@ -16,6 +16,9 @@ const char kUsage[] =
     "                                    the packets delivered to each channel\n"
     "  sample OUT.kvr [--channels N] [--seconds S] [--fps F]\n"
     "                                    writes a sample recording\n"
+    "  synth OUT.kvr [OPTIONS]           writes a recording with real coded media\n"
+    "  audio RECORDING.kvr --channel N [--track T] --out FILE.wav\n"
+    "                                    decodes one channel's audio into a WAV file\n"
     "\n"
     "'kvrtool COMMAND --help' describes one command. Exit status: 0 success, 1 the recording\n"
     "cannot be used, 2 a wrong command line.\n";
@@ -29,6 +32,8 @@ const Command kCommands[] = {
     {"info", RunInfoCommand},
     {"play", RunPlayCommand},
     {"sample", RunSampleCommand},
+    {"synth", RunSynthCommand},
+    {"audio", RunAudioCommand},
 };
 
 }  // namespace

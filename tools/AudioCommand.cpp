@@ -1,0 +1,232 @@
+// kvrtool audio: one channel's audio, decoded as the player decodes it, into a WAV file.
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "Tav/TavPacketUtil.h"
+#include "audio/AudioCodecId.h"
+#include "recording/IndexPath.h"
+#include "recording/MediaFileMng.h"
+#include "recording/QelSmartLcid2Callback.h"
+#include "tools/Commands.h"
+#include "tools/DevicePcm.h"
+#include "tools/HeadlessOwner.h"
+#include "tools/RecordingSummary.h"
+#include "tools/ToolArguments.h"
+#include "tools/ToolRecording.h"
+#include "tools/WavWriter.h"
+
+namespace {
+
+const char kAudioUsage[] =
+    "usage: kvrtool audio RECORDING.kvr --channel N [--track T] --out FILE.wav\n"
+    "\n"
+    "Decodes the audio packets of channel N (unit x 4 + channel - 1, as 'kvrtool info' lists\n"
+    "them) in the order the player reads them, with the player's decoders, and writes them to\n"
+    "FILE.wav in the format the player sends to the sound device: 16-bit PCM at 8000 frames per\n"
+    "second; one channel for G.711 (mu-law expanded) and IMA ADPCM; two for G.723, whose\n"
+    "samples alternate between left and right as the device plays them.\n"
+    "\n"
+    "  --channel N  channel number\n"
+    "  --track T    audio track 0 to 3 (default: the track of the channel's first audio packet)\n"
+    "  --out FILE   the WAV file to write (never the recording itself)\n"
+    "\n"
+    "The file ends, with a warning, at the first packet whose codec differs from the first one\n"
+    "met. Without audio on that channel and track nothing is written and the exit status is 1.\n";
+
+struct AudioOptions {
+    std::string mediaPath;
+    std::string outPath;
+    int32_t channel = -1;
+    int32_t track = -1;   // -1: the first track met
+};
+
+// -1 when the options are complete, else the exit status.
+int ParseAudioOptions(int argc, char** argv, AudioOptions* options)
+{
+    for (int i = 1; i < argc; ++i) {
+        const bool hasValue = i + 1 < argc;
+        if (strcmp(argv[i], "--help") == 0 || strcmp(argv[i], "-h") == 0) {
+            fputs(kAudioUsage, stdout);
+            return 0;
+        }
+        bool good = true;
+        if (strcmp(argv[i], "--channel") == 0) {
+            good = hasValue && ParseIntegerArgument(argv[++i], 0, INT32_MAX, &options->channel);
+        } else if (strcmp(argv[i], "--track") == 0) {
+            good = hasValue && ParseIntegerArgument(argv[++i], 0, 3, &options->track);
+        } else if (strcmp(argv[i], "--out") == 0) {
+            good = hasValue && argv[i + 1][0] != '\0';
+            options->outPath = good ? argv[++i] : "";
+        } else if (argv[i][0] == '-' || !options->mediaPath.empty()) {
+            good = false;
+        } else {
+            options->mediaPath = argv[i];
+        }
+        if (!good) {
+            fprintf(stderr, "kvrtool audio: bad argument '%s'\n%s", argv[i], kAudioUsage);
+            return 2;
+        }
+    }
+    if (options->mediaPath.empty() || options->outPath.empty() || options->channel < 0) {
+        fputs(kAudioUsage, stderr);
+        return 2;
+    }
+    return -1;
+}
+
+std::string WhereText(const AudioOptions& options, int32_t track)
+{
+    std::string text = "channel " + std::to_string(options.channel);
+    return track >= 0 ? text + " track " + std::to_string(track) : text;
+}
+
+// Decodes the chosen packets into the WAV file as they are read.
+class ChannelExport {
+public:
+    explicit ChannelExport(const AudioOptions& options) : options(options), track(options.track) {}
+
+    // The exit status.
+    int Run(MediaFileMng& manager);
+
+private:
+    // False when the export has to stop at this packet.
+    bool Take(const uint8_t* packet, int32_t recordPosition, int* status);
+    int Finish();
+
+    const AudioOptions& options;
+    int32_t track;
+    int32_t codec = -1;
+    int64_t packets = 0;
+    int64_t unreadable = 0;
+    DevicePcm device;
+    WavWriter wav;
+    std::vector<int16_t> pcm;
+};
+
+int ChannelExport::Run(MediaFileMng& manager)
+{
+    std::vector<uint8_t> packet(kMediaReadCapacity);
+    int status = 0;
+    for (;;) {
+        const int32_t result = manager.ReadNext(packet.data());
+        if (result == kMediaReadFailed) {
+            ++unreadable;   // a damaged packet: the index goes on behind it
+            continue;
+        }
+        if (result <= 0) {
+            break;
+        }
+        if (!Take(packet.data(), manager.recordNo - 1, &status)) {
+            break;
+        }
+    }
+    if (status != 0) {
+        return status;
+    }
+    return Finish();
+}
+
+bool ChannelExport::Take(const uint8_t* packet, int32_t recordPosition, int* status)
+{
+    if (!TavIsAudio(packet) || TavGetChannelNumber(packet) != options.channel) {
+        return true;
+    }
+    if (track < 0) {
+        track = TavGetAudioTrack(packet);
+    }
+    if (TavGetAudioTrack(packet) != track) {
+        return true;
+    }
+    const int32_t packetCodec = TavGetCodec(packet);
+    if (codec < 0) {
+        codec = packetCodec;
+        if (device.Start(codec) != 0) {
+            fprintf(stderr, "kvrtool: %s: %s: %s cannot be decoded\n", options.mediaPath.c_str(),
+                    WhereText(options, track).c_str(), DescribePacketType(packet[0]).c_str());
+            *status = 1;
+            return false;
+        }
+        if (wav.Open(options.outPath, device.Channels(), kAudioSampleRate) != kWavWritten) {
+            fprintf(stderr, "kvrtool: %s: cannot be created: %s\n", options.outPath.c_str(), strerror(errno));
+            *status = 1;
+            return false;
+        }
+    } else if (packetCodec != codec) {
+        fprintf(stderr, "kvrtool: warning: %s: %s: index record %d holds %s after %s; the WAV file ends there\n",
+                options.mediaPath.c_str(), WhereText(options, track).c_str(), recordPosition,
+                DescribePacketType(packet[0]).c_str(), DescribePacketType(static_cast<uint8_t>(0x90 | codec)).c_str());
+        return false;
+    }
+    device.Decode(TavGetPayload(packet), TavGetPayloadLength(packet), &pcm);
+    const int32_t written = wav.Write(pcm.data(), pcm.size());
+    if (written == kWavFailed) {
+        fprintf(stderr, "kvrtool: %s: writing failed: %s\n", options.outPath.c_str(), strerror(errno));
+        wav.Close();
+        remove(options.outPath.c_str());
+        *status = 1;
+        return false;
+    }
+    ++packets;
+    if (written == kWavFull) {
+        fprintf(stderr, "kvrtool: warning: %s: a WAV file holds 4 GiB at the most; the rest of the audio is left out\n",
+                options.outPath.c_str());
+        return false;
+    }
+    return true;
+}
+
+int ChannelExport::Finish()
+{
+    if (codec < 0) {
+        fprintf(stderr, "kvrtool: %s: no audio on %s\n", options.mediaPath.c_str(), WhereText(options, track).c_str());
+        return 1;
+    }
+    const uint32_t bytes = wav.DataBytes();
+    if (wav.Close() != kWavWritten) {
+        fprintf(stderr, "kvrtool: %s: writing failed: %s\n", options.outPath.c_str(), strerror(errno));
+        remove(options.outPath.c_str());
+        return 1;
+    }
+    if (unreadable > 0) {
+        fprintf(stderr, "kvrtool: warning: %s: %lld packets could not be read and were passed over\n",
+                options.mediaPath.c_str(), static_cast<long long>(unreadable));
+    }
+    const uint32_t frames = bytes / static_cast<uint32_t>(2 * device.Channels());
+    printf("wrote %s: %lld %s packets of %s, %u frames, %.3f s (%d channel%s, 16-bit PCM, %d Hz)\n",
+           options.outPath.c_str(), static_cast<long long>(packets),
+           DescribePacketType(static_cast<uint8_t>(0x90 | codec)).c_str(), WhereText(options, track).c_str(), frames,
+           frames / static_cast<double>(kAudioSampleRate), device.Channels(), device.Channels() == 1 ? "" : "s",
+           kAudioSampleRate);
+    return 0;
+}
+
+}  // namespace
+
+int RunAudioCommand(int argc, char** argv)
+{
+    AudioOptions options;
+    const int parsed = ParseAudioOptions(argc, argv, &options);
+    if (parsed >= 0) {
+        return parsed;
+    }
+    for (const std::string& path : {options.mediaPath, IndexPathFor(options.mediaPath)}) {
+        if (IsSameFile(options.outPath, path)) {
+            fprintf(stderr, "kvrtool: %s: is a file of the recording; the recording is never written\n",
+                    options.outPath.c_str());
+            return 1;
+        }
+    }
+    QelSmartLcid2Callback registry;
+    HeadlessOwner owner(&registry);
+    MediaFileMng manager;
+    manager.owner = &owner;
+    if (OpenRecordingForTool(manager, options.mediaPath) != 0) {
+        return 1;
+    }
+    ChannelExport exporter(options);
+    return exporter.Run(manager);
+}
