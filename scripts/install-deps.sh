@@ -5,6 +5,8 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
   libgtest-dev libgmock-dev
+  libavcodec-dev libavformat-dev libavutil-dev libswscale-dev
+  libturbojpeg0-dev libjpeg62-turbo-dev
 )
 
 missing=()

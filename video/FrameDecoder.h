@@ -1,0 +1,34 @@
+// A view's decoder state and the one entry point that decodes a video packet into the view's
+// frame. A view decodes one stream at a time: switching between JPEG and the stream codecs, or
+// between MPEG-4 and H.264, releases the previous decoder and makes the new one.
+#pragma once
+
+#include <cstdint>
+
+#include "video/VideoCodecId.h"
+
+struct DecodedFrame;
+struct JpegDecoder;
+struct StreamDecoder;
+
+struct FrameDecoder {
+    StreamDecoder* streamDecoder = nullptr;
+    VideoCodecId activeCodec = kVideoCodecNone;   // the decoder now alive
+    JpegDecoder* jpegProperties = nullptr;
+    bool fresh = false;   // the stream decoder was just made or reopened: decode its next packet twice
+};
+
+// Result codes of DecodeVideoPacket.
+constexpr int32_t kDecodeOk = 0;
+constexpr int32_t kDecodeJpegCreateFailed = -1;
+constexpr int32_t kDecodeNotVideo = -100;    // not JPEG, MPEG-4 or H.264: nothing decoded, codec 0
+constexpr int32_t kDecodeRejected = -101;    // the decoder rejected the packet
+
+// Null when memory is short.
+FrameDecoder* CreateFrameDecoder();
+// Releases both decoders, then the state itself. Null is ignored.
+void DestroyFrameDecoder(FrameDecoder* decoder);
+
+// `packet` is the whole packet, header first, `totalLength` its length. Sets the frame's codec
+// before decoding; for the stream codecs a packet that yields no picture still succeeds.
+int32_t DecodeVideoPacket(const uint8_t* packet, uint32_t totalLength, FrameDecoder* decoder, DecodedFrame* frame);

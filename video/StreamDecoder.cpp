@@ -1,0 +1,196 @@
+#include "video/StreamDecoder.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/imgutils.h>
+#include <libswscale/swscale.h>
+}
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "video/DecodedFrame.h"
+
+namespace {
+
+// Our codec numbers are those of the streams' first decoder library; today's library numbers
+// its codecs differently.
+AVCodecID LibraryCodecId(VideoCodecId codec)
+{
+    switch (codec) {
+    case kVideoCodecMpeg4: return AV_CODEC_ID_MPEG4;
+    case kVideoCodecH264: return AV_CODEC_ID_H264;
+    default: return AV_CODEC_ID_NONE;
+    }
+}
+
+// Streams cut anywhere are accepted where the decoder offers it; the flag is on its way out of
+// the library, so it is named only while the library still has it.
+void AllowTruncatedInput(const AVCodec* codec, AVCodecContext* context)
+{
+#if FF_API_FLAG_TRUNCATED
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    if ((codec->capabilities & AV_CODEC_CAP_TRUNCATED) != 0) {
+        context->flags |= AV_CODEC_FLAG_TRUNCATED;
+    }
+#pragma GCC diagnostic pop
+#else
+    (void)codec;
+    (void)context;
+#endif
+}
+
+void FreeRecords(StreamDecoder* decoder)
+{
+    av_packet_free(&decoder->packet);
+    av_frame_free(&decoder->decoded);
+    av_free(decoder->input);
+    decoder->input = nullptr;
+}
+
+int32_t FailOpening(StreamDecoder* decoder, const char* message)
+{
+    fputs(message, stderr);
+    CloseStreamDecoder(decoder);
+    return -2;
+}
+
+// One picture the decoder gave out, converted into the frame buffer at its own size.
+int32_t ConvertPicture(StreamDecoder* decoder, const AVFrame* source, DecodedFrame* frame)
+{
+    if (source->data[0] == nullptr) {
+        return 0;
+    }
+    const int width = source->width;
+    const int height = source->height;
+    if (width <= 0 || height <= 0 || !FrameSizeFits(static_cast<uint32_t>(width), static_cast<uint32_t>(height))) {
+        return -1;   // never written past the frame buffer
+    }
+    PictureDescriptor* picture = decoder->picture;
+    if (av_image_fill_arrays(picture->data, picture->linesize, frame->pixels, AV_PIX_FMT_BGR24, width, height, 1) < 0) {
+        return -1;
+    }
+    decoder->scaler = sws_getCachedContext(decoder->scaler, width, height, static_cast<AVPixelFormat>(source->format),
+                                           width, height, AV_PIX_FMT_BGR24, SWS_BICUBIC, nullptr, nullptr, nullptr);
+    if (decoder->scaler == nullptr) {
+        return -1;
+    }
+    if (sws_scale(decoder->scaler, source->data, source->linesize, 0, height, picture->data, picture->linesize) < 0) {
+        return -1;
+    }
+    return 0;
+}
+
+// Takes every picture the decoder has ready. 0, or -1 on failure.
+int32_t ReceivePictures(StreamDecoder* decoder, DecodedFrame* frame)
+{
+    for (;;) {
+        const int received = avcodec_receive_frame(decoder->decoderContext, decoder->decoded);
+        if (received == AVERROR(EAGAIN) || received == AVERROR_EOF) {
+            return 0;
+        }
+        if (received < 0) {
+            return -1;
+        }
+        const int32_t converted = ConvertPicture(decoder, decoder->decoded, frame);
+        av_frame_unref(decoder->decoded);
+        if (converted != 0) {
+            return -1;
+        }
+    }
+}
+
+}  // namespace
+
+StreamDecoder* CreateStreamDecoder()
+{
+    return new (std::nothrow) StreamDecoder;
+}
+
+void DeleteStreamDecoder(StreamDecoder* decoder)
+{
+    if (decoder != nullptr) {
+        CloseStreamDecoder(decoder);
+        delete decoder;
+    }
+}
+
+int32_t OpenStreamDecoder(StreamDecoder* decoder, VideoCodecId codec)
+{
+    decoder->streamCodecId = codec;
+    decoder->opened = false;
+    const AVCodec* found = avcodec_find_decoder(LibraryCodecId(codec));
+    if (found == nullptr) {
+        return FailOpening(decoder, "codec not found\n");
+    }
+    decoder->decoderContext = avcodec_alloc_context3(found);
+    if (decoder->decoderContext == nullptr) {
+        return FailOpening(decoder, "avcodec_alloc_context failed\n");
+    }
+    decoder->picture = new (std::nothrow) PictureDescriptor{};
+    decoder->packet = av_packet_alloc();
+    decoder->decoded = av_frame_alloc();
+    decoder->input = static_cast<uint8_t*>(av_mallocz(kStreamInputCapacity + AV_INPUT_BUFFER_PADDING_SIZE));
+    if (decoder->picture == nullptr || decoder->packet == nullptr || decoder->decoded == nullptr ||
+        decoder->input == nullptr) {
+        return FailOpening(decoder, "AVPicture malloc failed\n");
+    }
+    AllowTruncatedInput(found, decoder->decoderContext);
+    // One thread: every picture comes out of the call that decoded it, in order.
+    decoder->decoderContext->thread_count = 1;
+    if (avcodec_open2(decoder->decoderContext, found, nullptr) < 0) {
+        return FailOpening(decoder, "could not open codec\n");
+    }
+    decoder->opened = true;
+    return 0;
+}
+
+void CloseStreamDecoder(StreamDecoder* decoder)
+{
+    // Freeing the context closes it when it was opened.
+    avcodec_free_context(&decoder->decoderContext);
+    decoder->opened = false;
+    delete decoder->picture;
+    decoder->picture = nullptr;
+    FreeRecords(decoder);
+    sws_freeContext(decoder->scaler);
+    decoder->scaler = nullptr;
+}
+
+int32_t DecodeAndConvert(StreamDecoder* decoder, const uint8_t* data, int32_t size, DecodedFrame* frame)
+{
+    if (!decoder->opened || decoder->decoderContext == nullptr || size < 0 || size > kStreamInputCapacity) {
+        return -1;
+    }
+    if (size > 0) {
+        memcpy(decoder->input, data, static_cast<size_t>(size));
+        memset(decoder->input + size, 0, AV_INPUT_BUFFER_PADDING_SIZE);
+        decoder->packet->data = decoder->input;
+        decoder->packet->size = size;
+        int sent = avcodec_send_packet(decoder->decoderContext, decoder->packet);
+        if (sent == AVERROR(EAGAIN)) {
+            // Pictures still waiting must be taken before the decoder accepts more input.
+            if (ReceivePictures(decoder, frame) != 0) {
+                return -1;
+            }
+            sent = avcodec_send_packet(decoder->decoderContext, decoder->packet);
+        }
+        // A decoder that still takes nothing has consumed nothing: the payload ends here.
+        if (sent < 0 && sent != AVERROR(EAGAIN)) {
+            return -1;
+        }
+        if (ReceivePictures(decoder, frame) != 0) {
+            return -1;
+        }
+    }
+    const int width = decoder->decoderContext->width;
+    const int height = decoder->decoderContext->height;
+    if (width < 0 || height < 0 || !FrameSizeFits(static_cast<uint32_t>(width), static_cast<uint32_t>(height))) {
+        return -1;
+    }
+    frame->width = static_cast<uint32_t>(width);
+    frame->height = static_cast<uint32_t>(height);
+    return 0;
+}

@@ -1,0 +1,50 @@
+// The MPEG-4 and H.264 side of a view's decoder: a codec context opened for one stream codec,
+// the description of the view's frame buffer as one packed BGR plane, and the cached
+// conversion context.
+#pragma once
+
+#include <cstdint>
+
+#include "video/VideoCodecId.h"
+
+struct AVCodecContext;
+struct AVFrame;
+struct AVPacket;
+struct SwsContext;
+struct DecodedFrame;
+
+// Four plane pointers and four line sizes, pointed at the frame buffer before each conversion.
+struct PictureDescriptor {
+    uint8_t* data[4];
+    int linesize[4];
+};
+
+struct StreamDecoder {
+    AVCodecContext* decoderContext = nullptr;
+    PictureDescriptor* picture = nullptr;
+    SwsContext* scaler = nullptr;
+    VideoCodecId streamCodecId = kVideoCodecNone;
+    bool opened = false;
+    // The library's packet and picture records and a copy of the payload with the zeroed tail
+    // the library reads past the end: made at opening and reused for every packet.
+    AVPacket* packet = nullptr;
+    AVFrame* decoded = nullptr;
+    uint8_t* input = nullptr;
+};
+
+StreamDecoder* CreateStreamDecoder();
+// Closes it first.
+void DeleteStreamDecoder(StreamDecoder* decoder);
+
+// Opens the decoder for MPEG-4 (13) or H.264 (28). 0, or -2 with one line on standard error,
+// leaving the decoder without context or descriptor.
+int32_t OpenStreamDecoder(StreamDecoder* decoder, VideoCodecId codec);
+void CloseStreamDecoder(StreamDecoder* decoder);
+
+// Decodes one payload and converts every picture it yields into the frame at its own size;
+// the last one stays. Sets the frame's size from the context. 0, or -1 on failure (the frame's
+// size then stays as it was). A decoder that is not open is never used: -1.
+int32_t DecodeAndConvert(StreamDecoder* decoder, const uint8_t* data, int32_t size, DecodedFrame* frame);
+
+// The payloads a stream decoder takes at the most (the playback loop's packet buffer).
+constexpr int32_t kStreamInputCapacity = 512000;
