@@ -7,6 +7,7 @@ packages=(
   libgtest-dev libgmock-dev
   libavcodec-dev libavformat-dev libavutil-dev libswscale-dev
   libturbojpeg0-dev libjpeg62-turbo-dev
+  qt6-base-dev libsdl2-dev
 )
 
 missing=()

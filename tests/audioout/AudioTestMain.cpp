@@ -1,0 +1,21 @@
+// The audio output tests run on a Qt event loop without a display, with SDL's disk driver
+// standing in for the sound card.
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+int main(int argc, char** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    const std::string file = "/tmp/kvr-audioout-" + std::to_string(getpid()) + ".raw";
+    setenv("SDL_DISKAUDIOFILE", file.c_str(), 0);
+    QCoreApplication app(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    const int result = RUN_ALL_TESTS();
+    unlink(file.c_str());
+    return result;
+}
