@@ -8,14 +8,12 @@
 
 #include "Tav/TavPacketUtil.h"
 #include "audio/AudioCodecId.h"
-#include "recording/IndexPath.h"
 #include "recording/MediaFileMng.h"
-#include "recording/QelSmartLcid2Callback.h"
+#include "tools/CommandLine.h"
 #include "tools/Commands.h"
 #include "tools/DevicePcm.h"
-#include "tools/HeadlessOwner.h"
+#include "tools/ReadOnlyRecording.h"
 #include "tools/RecordingSummary.h"
-#include "tools/ToolArguments.h"
 #include "tools/ToolRecording.h"
 #include "tools/WavWriter.h"
 
@@ -47,29 +45,18 @@ struct AudioOptions {
 // -1 when the options are complete, else the exit status.
 int ParseAudioOptions(int argc, char** argv, AudioOptions* options)
 {
-    for (int i = 1; i < argc; ++i) {
-        const bool hasValue = i + 1 < argc;
-        if (strcmp(argv[i], "--help") == 0 || strcmp(argv[i], "-h") == 0) {
-            fputs(kAudioUsage, stdout);
-            return 0;
+    const int walked = WalkArguments(argc, argv, "audio", kAudioUsage, &options->mediaPath,
+                                     [options](const char* name, const char* value) {
+        if (strcmp(name, "--channel") == 0) {
+            return TakeInteger(value, 0, INT32_MAX, &options->channel);
         }
-        bool good = true;
-        if (strcmp(argv[i], "--channel") == 0) {
-            good = hasValue && ParseIntegerArgument(argv[++i], 0, INT32_MAX, &options->channel);
-        } else if (strcmp(argv[i], "--track") == 0) {
-            good = hasValue && ParseIntegerArgument(argv[++i], 0, 3, &options->track);
-        } else if (strcmp(argv[i], "--out") == 0) {
-            good = hasValue && argv[i + 1][0] != '\0';
-            options->outPath = good ? argv[++i] : "";
-        } else if (argv[i][0] == '-' || !options->mediaPath.empty()) {
-            good = false;
-        } else {
-            options->mediaPath = argv[i];
+        if (strcmp(name, "--track") == 0) {
+            return TakeInteger(value, 0, 3, &options->track);
         }
-        if (!good) {
-            fprintf(stderr, "kvrtool audio: bad argument '%s'\n%s", argv[i], kAudioUsage);
-            return 2;
-        }
+        return strcmp(name, "--out") == 0 ? TakeText(value, &options->outPath) : kOptionUnknown;
+    });
+    if (walked >= 0) {
+        return walked;
     }
     if (options->mediaPath.empty() || options->outPath.empty() || options->channel < 0) {
         fputs(kAudioUsage, stderr);
@@ -213,20 +200,14 @@ int RunAudioCommand(int argc, char** argv)
     if (parsed >= 0) {
         return parsed;
     }
-    for (const std::string& path : {options.mediaPath, IndexPathFor(options.mediaPath)}) {
-        if (IsSameFile(options.outPath, path)) {
-            fprintf(stderr, "kvrtool: %s: is a file of the recording; the recording is never written\n",
-                    options.outPath.c_str());
-            return 1;
-        }
-    }
-    QelSmartLcid2Callback registry;
-    HeadlessOwner owner(&registry);
-    MediaFileMng manager;
-    manager.owner = &owner;
-    if (OpenRecordingForTool(manager, options.mediaPath) != 0) {
+    if (OutputIsRecordingFile(options.outPath, options.mediaPath)) {
         return 1;
     }
+    ReadOnlyRecording recording;
+    if (recording.Open(options.mediaPath) != 0) {
+        return 1;
+    }
+    MediaFileMng& manager = recording.manager;
     ChannelExport exporter(options);
     return exporter.Run(manager);
 }

@@ -7,3 +7,4 @@ int RunPlayCommand(int argc, char** argv);
 int RunSampleCommand(int argc, char** argv);
 int RunAudioCommand(int argc, char** argv);
 int RunSynthCommand(int argc, char** argv);
+int RunFrameCommand(int argc, char** argv);

@@ -1,11 +1,19 @@
 #include "tools/HeadlessOwner.h"
 
 #include "Tav/TavPacketUtil.h"
+#include "video/FrameDecoder.h"
 
 int32_t HeadlessOwner::CreateViews(int32_t count)
 {
     if (count > 0) {
-        views.assign(static_cast<size_t>(count), CountingView{});
+        views.clear();
+        viewsReady = true;
+        for (int32_t i = 0; i < count; ++i) {
+            views.push_back(std::make_unique<CountingView>());
+            if (decode && views.back()->video.Create() != 0) {
+                viewsReady = false;
+            }
+        }
     }
     return static_cast<int32_t>(views.size());
 }
@@ -15,15 +23,26 @@ ChannelHandler HeadlessOwner::ViewHandler(int32_t index)
     if (index < 0 || static_cast<size_t>(index) >= views.size()) {
         return ChannelHandler{nullptr, nullptr};
     }
-    return ChannelHandler{&views[static_cast<size_t>(index)], &HeadlessOwner::OnPacket};
+    return ChannelHandler{views[static_cast<size_t>(index)].get(), &HeadlessOwner::OnPacket};
 }
 
-void HeadlessOwner::OnPacket(void* context, int32_t, const uint8_t* packet, uint32_t)
+void HeadlessOwner::OnPacket(void* context, int32_t, const uint8_t* packet, uint32_t length)
 {
     auto* view = static_cast<CountingView*>(context);
     if (TavIsAudio(packet)) {
-        ++view->audioPackets;
+        ++view->counts.audioPackets;
+        return;
+    }
+    ++view->counts.videoPackets;
+    if (!view->video.Ready() || !TavIsVideo(packet)) {
+        return;
+    }
+    const int32_t result = view->video.Take(packet, length);
+    if (result == kViewPacketDropped) {
+        ++view->counts.dropped;
+    } else if (result < 0) {
+        ++view->counts.failed;
     } else {
-        ++view->videoPackets;
+        ++view->counts.decoded;
     }
 }

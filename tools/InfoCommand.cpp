@@ -6,12 +6,10 @@
 #include "Tav/TavPacketUtil.h"
 #include "recording/IndexPath.h"
 #include "recording/MediaFileMng.h"
-#include "recording/QelSmartLcid2Callback.h"
 #include "tools/Commands.h"
-#include "tools/HeadlessOwner.h"
 #include "tools/JsonWriter.h"
+#include "tools/ReadOnlyRecording.h"
 #include "tools/RecordingSummary.h"
-#include "tools/ToolRecording.h"
 
 namespace {
 
@@ -24,13 +22,6 @@ const char kInfoUsage[] =
     "dates and times of its first and last packets; then the number of records of each index kind.\n"
     "\n"
     "  --json   print one JSON object instead of text\n";
-
-std::string KindText(int32_t kind)
-{
-    char text[8];
-    snprintf(text, sizeof text, "0x%02X", kind);
-    return text;
-}
 
 std::string Joined(const std::set<std::string>& names)
 {
@@ -72,7 +63,7 @@ void PrintJson(const RecordingSummary& summary)
     json.Key("kinds");
     json.BeginObject();
     for (const auto& [kind, count] : summary.kinds) {
-        json.Field(KindText(kind), count);
+        json.Field(DescribeIndexKind(kind), count);
     }
     json.EndObject();
     json.EndObject();
@@ -101,7 +92,7 @@ void PrintText(const RecordingSummary& summary, const std::string& mediaPath, co
     }
     printf("kinds\n");
     for (const auto& [kind, count] : summary.kinds) {
-        printf("  %s  %lld\n", KindText(kind).c_str(), static_cast<long long>(count));
+        printf("  %s  %lld\n", DescribeIndexKind(kind).c_str(), static_cast<long long>(count));
     }
 }
 
@@ -133,13 +124,11 @@ int RunInfoCommand(int argc, char** argv)
         TavSetReportStream(stderr);   // standard output carries the document alone
     }
 
-    QelSmartLcid2Callback registry;
-    HeadlessOwner owner(&registry);
-    MediaFileMng manager;
-    manager.owner = &owner;
-    if (OpenRecordingForTool(manager, mediaPath) != 0) {
+    ReadOnlyRecording recording;
+    if (recording.Open(mediaPath) != 0) {
         return 1;
     }
+    MediaFileMng& manager = recording.manager;
     const std::string indexPath = IndexPathFor(mediaPath);
     RecordingSummary summary;
     if (SummarizeRecording(manager, mediaPath, indexPath, &summary) != 0) {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "Tav/TavPacketUtil.h"
@@ -17,7 +18,7 @@
 namespace {
 
 const char kPlayUsage[] =
-    "usage: kvrtool play RECORDING.kvr [--speed 1-5] [--backward] [--json]\n"
+    "usage: kvrtool play RECORDING.kvr [--speed 1-5] [--backward] [--decode] [--json]\n"
     "\n"
     "Plays the recording as the player does, paced by the packets' own times, with a counting\n"
     "handler for each channel instead of a window, until playback pauses at the end. Prints,\n"
@@ -28,6 +29,11 @@ const char kPlayUsage[] =
     "               packets are delivered only at speed 3, forwards.\n"
     "  --backward   play from the end back to the start (the recording is first read\n"
     "               through forwards, uncounted, as the player would have reached its end)\n"
+    "  --decode     each channel decodes its video packets as the player's view does (the\n"
+    "               frame-sequence check, then the channel's own decoder, then the view's\n"
+    "               size adjustments); the report adds per channel the frames decoded, the\n"
+    "               packets the decoder refused, those the sequence check dropped, and the\n"
+    "               width and height of the last frame as the view would show it\n"
     "  --json       print one JSON object instead of text\n"
     "\n"
     "Exit status 1 when the recording cannot be opened or reading it failed part way.\n";
@@ -36,6 +42,7 @@ struct PlayArguments {
     std::string mediaPath;
     int32_t speedIndex = 3;
     bool backward = false;
+    bool decode = false;
     bool asJson = false;
 };
 
@@ -52,6 +59,8 @@ int ParseArguments(int argc, char** argv, PlayArguments* arguments)
             arguments->asJson = true;
         } else if (strcmp(argument, "--backward") == 0) {
             arguments->backward = true;
+        } else if (strcmp(argument, "--decode") == 0) {
+            arguments->decode = true;
         } else if (strcmp(argument, "--speed") == 0 && i + 1 < argc) {
             char* end = nullptr;
             const long speed = strtol(argv[++i], &end, 10);
@@ -76,32 +85,58 @@ int ParseArguments(int argc, char** argv, PlayArguments* arguments)
 
 void ClearViewCounts(void* context)
 {
-    for (CountingView& view : static_cast<HeadlessOwner*>(context)->views) {
-        view = CountingView{};
+    // The decoders keep their state, as a view's do when the player turns round.
+    for (const std::unique_ptr<CountingView>& view : static_cast<HeadlessOwner*>(context)->views) {
+        view->counts = ViewCounts{};
     }
 }
 
+void PrintChannelJson(JsonWriter& json, int32_t number, const CountingView& view, bool decode)
+{
+    json.BeginObject();
+    json.Field("number", number);
+    json.Field("videoPackets", view.counts.videoPackets);
+    json.Field("audioPackets", view.counts.audioPackets);
+    if (decode) {
+        json.Field("decoded", view.counts.decoded);
+        json.Field("failed", view.counts.failed);
+        json.Field("dropped", view.counts.dropped);
+        json.Field("width", static_cast<int64_t>(view.video.Frame().width));
+        json.Field("height", static_cast<int64_t>(view.video.Frame().height));
+    }
+    json.EndObject();
+}
+
+void PrintChannelText(int32_t number, const CountingView& view, bool decode)
+{
+    printf("%7d   %13lld   %13lld", number, static_cast<long long>(view.counts.videoPackets),
+           static_cast<long long>(view.counts.audioPackets));
+    if (decode) {
+        char size[32];
+        snprintf(size, sizeof size, "%u x %u", view.video.Frame().width, view.video.Frame().height);
+        printf("   %7lld   %6lld   %7lld   %10s", static_cast<long long>(view.counts.decoded),
+               static_cast<long long>(view.counts.failed), static_cast<long long>(view.counts.dropped), size);
+    }
+    printf("\n");
+}
+
 void PrintReport(const MediaFileMng& manager, const HeadlessOwner& owner, const HeadlessPlayResult& result,
-                 bool asJson)
+                 const PlayArguments& arguments)
 {
     JsonWriter json;
     json.BeginObject();
     json.Key("channels");
     json.BeginArray();
-    if (!asJson) {
-        printf("channel   video packets   audio packets\n");
+    if (!arguments.asJson) {
+        printf("channel   video packets   audio packets%s\n",
+               arguments.decode ? "   decoded   failed   dropped   last frame" : "");
     }
     for (int32_t i = 0; i < manager.channelCount && static_cast<size_t>(i) < owner.views.size(); ++i) {
-        const CountingView& view = owner.views[static_cast<size_t>(i)];
-        if (asJson) {
-            json.BeginObject();
-            json.Field("number", manager.channels[i]);
-            json.Field("videoPackets", view.videoPackets);
-            json.Field("audioPackets", view.audioPackets);
-            json.EndObject();
+        const CountingView& view = *owner.views[static_cast<size_t>(i)];
+        if (arguments.asJson) {
+            PrintChannelJson(json, manager.channels[i], view, arguments.decode);
         } else {
-            printf("%7d   %13lld   %13lld\n", manager.channels[i], static_cast<long long>(view.videoPackets),
-                   static_cast<long long>(view.audioPackets));
+            PrintChannelText(manager.channels[i], view, arguments.decode);
         }
     }
     json.EndArray();
@@ -109,7 +144,7 @@ void PrintReport(const MediaFileMng& manager, const HeadlessOwner& owner, const 
     json.Field("wallMs", result.wallMs);
     json.Field("readFailure", result.readFailure);
     json.EndObject();
-    if (asJson) {
+    if (arguments.asJson) {
         printf("%s\n", json.Text().c_str());
         return;
     }
@@ -138,16 +173,19 @@ int RunPlayCommand(int argc, char** argv)
         DestroyPlaybackEngine(engine);
         return 1;
     }
-    HeadlessOwner owner(engine->lcid2Callback);
+    HeadlessOwner owner(engine->lcid2Callback, arguments.decode);
     HeadlessPlayResult result;
     ConnectPlaybackEngine(engine, &owner, &HeadlessPlayEnd, &result);
 
     MediaFileMng& manager = engine->smartHandler->mediaFileMng;
     int status = 1;
-    if (OpenRecordingForTool(manager, arguments.mediaPath) == 0) {
+    const bool opened = OpenRecordingForTool(manager, arguments.mediaPath) == 0;
+    if (opened && !owner.ViewsReady()) {
+        fputs("kvrtool play: not enough memory for a frame buffer and decoder per channel\n", stderr);
+    } else if (opened) {
         // The loop closes the files as it ends; the channel list stays for the report.
         PlayHeadless(engine, arguments.speedIndex, arguments.backward, &ClearViewCounts, &owner, &result);
-        PrintReport(manager, owner, result, arguments.asJson);
+        PrintReport(manager, owner, result, arguments);
         status = result.readFailure ? 1 : 0;
     }
     DestroyPlaybackEngine(engine);

@@ -54,6 +54,13 @@ std::string DescribePacketType(uint8_t type)
     return text;
 }
 
+std::string DescribeIndexKind(int32_t kind)
+{
+    char text[8];
+    snprintf(text, sizeof text, "0x%02X", kind & 0xFF);
+    return text;
+}
+
 int32_t SummarizeRecording(const MediaFileMng& manager, const std::string& mediaPath,
                            const std::string& indexPath, RecordingSummary* summary)
 {

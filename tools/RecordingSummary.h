@@ -32,6 +32,8 @@ struct RecordingSummary {
 
 // The name of what a packet's type byte carries: "JPEG", "MPEG-4", "G.711", ...
 std::string DescribePacketType(uint8_t type);
+// An index kind as two hexadecimal digits: "0x12".
+std::string DescribeIndexKind(int32_t kind);
 
 // Walks the index of an opened recording and the packet header of every record.
 // 0, or -1 when a file cannot be read again.

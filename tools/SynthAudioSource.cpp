@@ -8,11 +8,11 @@
 #include "audio/Codec_G723.h"
 #include "audio/Codec_IMA.h"
 #include "audio/MuLaw.h"
+#include "tools/SynthIndexKinds.h"
 
 namespace {
 
 constexpr int32_t kG711PacketSamples = 1024;
-constexpr uint8_t kAudioIndexKind = 0x12;
 
 }  // namespace
 
@@ -68,7 +68,7 @@ int32_t SynthAudioSource::BuildNext(PacketSpec* spec, uint8_t* indexKind)
     spec->sequence = static_cast<uint8_t>((stream.track << 6) | (packetsBuilt & 63));
     spec->unit = stream.unit;
     spec->channel = stream.channel;
-    *indexKind = kAudioIndexKind;
+    *indexKind = SynthAudioKind(packetsBuilt);
     nextSample += count;
     ++packetsBuilt;
     return 0;

@@ -21,7 +21,8 @@ struct SynthAudioStream {
 
 class SynthAudioSource : public SynthSource {
 public:
-    // Packets until `seconds` of samples are covered; the last packet is whole.
+    // Packets until `seconds` of samples are covered; the last packet is whole. The index
+    // kinds are the audio kinds of SynthAudioKind in turn.
     SynthAudioSource(const SynthAudioStream& stream, int32_t toneHz, int32_t seconds);
 
     int64_t NextTime() const override;

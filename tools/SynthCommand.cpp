@@ -6,118 +6,75 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "audio/AudioCodecId.h"
 #include "recording/IndexPath.h"
 #include "recording/RecordingWriter.h"
+#include "tools/CommandLine.h"
 #include "tools/Commands.h"
+#include "tools/PendingFile.h"
+#include "tools/SynthArguments.h"
 #include "tools/SynthAudioSource.h"
 #include "tools/SynthRecording.h"
-#include "tools/ToolArguments.h"
+#include "tools/SynthVideoSource.h"
 
 namespace {
 
 const char kSynthUsage[] =
-    "usage: kvrtool synth OUT.kvr [--audio U:C:CODEC[:TRACK]]... [--seconds S] [--start TIME]\n"
-    "                     [--tone HZ] [--force]\n"
+    "usage: kvrtool synth OUT.kvr [--channel U:C:CODEC]... [--audio U:C:CODEC[:TRACK]]...\n"
+    "                     [--size WxH] [--fps F] [--gop N] [--field-stacked] [--seconds S]\n"
+    "                     [--start TIME] [--tone HZ] [--force]\n"
     "\n"
     "Writes a recording pair (OUT.kvr and its index OUT.idx) whose packets follow one another\n"
     "in the order of their times, each dated to the hundredth of a second.\n"
     "\n"
+    "  --channel U:C:CODEC        video on unit U (0 to 31), channel C (1 to 4), coded as jpeg\n"
+    "                             (every frame one JPEG picture, the packet header inside its\n"
+    "                             first marker segment), mpeg4 (MPEG-4 Visual) or h264; may be\n"
+    "                             given several times. Each frame shows a moving test pattern\n"
+    "                             whose seed is the channel number U x 4 + C - 1, with the frame\n"
+    "                             number (from 0) written as 16 black and white blocks at the top\n"
+    "  --size WxH                 picture size, 16 to 4096 each, at most 9,437,184 bytes of\n"
+    "                             pixels (default 352x240); even for mpeg4 and h264\n"
+    "  --fps F                    frames per second, 1 to 60 (default 25)\n"
+    "  --gop N                    a key frame every N frames of mpeg4 and h264, 1 to 256\n"
+    "                             (default 25); the sequence number restarts at 0 on each\n"
+    "  --field-stacked            every picture is its two fields one above the other (first\n"
+    "                             the odd rows, then the even rows) and its packets carry bit\n"
+    "                             15 of the option mask; the height must be even\n"
     "  --audio U:C:CODEC[:TRACK]  audio on unit U (0 to 31), channel C (1 to 4), audio track\n"
     "                             TRACK (0 to 3, default 0), coded as g711 (mu-law, 1024-byte\n"
     "                             packets), g723 (24 kbit/s, 3072-byte packets) or ima (IMA\n"
     "                             ADPCM, 2112-byte packets); may be given several times\n"
-    "  --seconds S                length, 1 to 3600 (default 10); the last packet is whole\n"
+    "  --seconds S                length, 1 to 3600 (default 10); the last audio packet is whole\n"
     "  --start TIME               the recorder's local time of the first packet,\n"
     "                             YYYY-MM-DDTHH:MM:SS (default 2026-01-02T03:04:05)\n"
     "  --tone HZ                  every audio stream carries a sine tone of HZ, 1 to 3999\n"
     "                             (default 440), at amplitude 10000 of 32767\n"
     "  --force                    write over an existing recording\n"
     "\n"
-    "At least one stream must be given.\n";
+    "Index kinds, so that every reading rule meets its cases: key frames (every JPEG picture,\n"
+    "stream frames of sequence 0) take 0x00, 0x10 and 0x50 in turn, at which reading\n"
+    "backwards stops; other frames take 0x20, 0x30, 0x40 and 0x60 to 0xF0 in turn, at which\n"
+    "reading forwards stops and reading backwards does not; audio takes 0x12, 0x32 and 0x92\n"
+    "in turn when the recording has video, 0x12 alone when it has none.\n"
+    "\n"
+    "At least one stream must be given. A coded frame must fit the player's 512,000-byte packet\n"
+    "buffer (JPEG pictures are coded at quality 85, lower if need be).\n";
 
 constexpr char kDefaultStart[] = "2026-01-02T03:04:05";
 
 struct SynthOptions {
     std::string mediaPath;
     std::vector<SynthAudioStream> audio;
-    int32_t seconds = 10;
+    std::vector<SynthVideoStream> video;
+    SynthVideoFormat format;
     int64_t startSeconds = 0;
     int32_t toneHz = 440;
     bool force = false;
 };
-
-bool ParseCodecName(const std::string& name, int32_t* codec)
-{
-    const struct {
-        const char* name;
-        int32_t codec;
-    } names[] = {{"g711", kAudioCodecG711}, {"g723", kAudioCodecG723}, {"ima", kAudioCodecIma}};
-    for (const auto& entry : names) {
-        if (strcasecmp(name.c_str(), entry.name) == 0) {
-            *codec = entry.codec;
-            return true;
-        }
-    }
-    return false;
-}
-
-bool ParseAudioStream(const char* text, SynthAudioStream* stream)
-{
-    std::vector<std::string> fields;
-    std::string field;
-    for (const char* c = text;; ++c) {
-        if (*c == ':' || *c == '\0') {
-            fields.push_back(field);
-            field.clear();
-            if (*c == '\0') {
-                break;
-            }
-        } else {
-            field += *c;
-        }
-    }
-    int32_t unit = 0;
-    int32_t channel = 0;
-    stream->track = 0;
-    if (fields.size() < 3 || fields.size() > 4 || !ParseIntegerArgument(fields[0].c_str(), 0, 31, &unit) ||
-        !ParseIntegerArgument(fields[1].c_str(), 1, 4, &channel) || !ParseCodecName(fields[2], &stream->codec) ||
-        (fields.size() == 4 && !ParseIntegerArgument(fields[3].c_str(), 0, 3, &stream->track))) {
-        return false;
-    }
-    stream->unit = static_cast<uint16_t>(unit);
-    stream->channel = static_cast<uint16_t>(channel);
-    return true;
-}
-
-// The wall-clock time as seconds since 1970 without a zone, from YYYY-MM-DDTHH:MM:SS.
-bool ParseStart(const char* text, int64_t* seconds)
-{
-    tm fields{};
-    char rest = 0;
-    if (sscanf(text, "%4d-%2d-%2dT%2d:%2d:%2d%c", &fields.tm_year, &fields.tm_mon, &fields.tm_mday, &fields.tm_hour,
-               &fields.tm_min, &fields.tm_sec, &rest) != 6 ||
-        strlen(text) != 19) {
-        return false;
-    }
-    const tm given = fields;
-    fields.tm_year -= 1900;
-    fields.tm_mon -= 1;
-    const time_t counted = timegm(&fields);
-    // timegm carries days beyond the month's end into the next; such a date is refused.
-    if (given.tm_year < 2001 || given.tm_year > 2099 || fields.tm_mon + 1 != given.tm_mon ||
-        fields.tm_mday != given.tm_mday || fields.tm_hour != given.tm_hour || fields.tm_min != given.tm_min ||
-        fields.tm_sec != given.tm_sec) {
-        return false;
-    }
-    *seconds = counted;
-    return true;
-}
 
 bool EndsWithKvr(const std::string& path)
 {
@@ -129,44 +86,110 @@ bool SameStream(const SynthAudioStream& a, const SynthAudioStream& b)
     return a.unit == b.unit && a.channel == b.channel && a.track == b.track;
 }
 
+bool SameStream(const SynthVideoStream& a, const SynthVideoStream& b)
+{
+    return a.unit == b.unit && a.channel == b.channel;
+}
+
+template <typename Stream>
+bool IsNew(const Stream& stream, const std::vector<Stream>& streams)
+{
+    for (const Stream& other : streams) {
+        if (SameStream(stream, other)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The number of arguments option `name` took, or a kOption code.
+int TakeSynthOption(const char* name, const char* value, SynthOptions* options)
+{
+    SynthVideoFormat& format = options->format;
+    if (strcmp(name, "--force") == 0) {
+        options->force = true;
+        return 1;
+    }
+    if (strcmp(name, "--field-stacked") == 0) {
+        format.fieldStacked = true;
+        return 1;
+    }
+    const struct {
+        const char* name;
+        int64_t low;
+        int64_t high;
+        int32_t* number;
+    } numbers[] = {
+        {"--fps", 1, 60, &format.framesPerSecond},
+        {"--gop", 1, 256, &format.keyInterval},   // the sequence byte counts no further
+        {"--seconds", 1, 3600, &format.seconds},
+        {"--tone", 1, 3999, &options->toneHz},
+    };
+    for (const auto& number : numbers) {
+        if (strcmp(name, number.name) == 0) {
+            return TakeInteger(value, number.low, number.high, number.number);
+        }
+    }
+    bool good = value != nullptr;
+    if (strcmp(name, "--audio") == 0) {
+        SynthAudioStream stream;
+        good = good && ParseAudioStream(value, &stream) && IsNew(stream, options->audio);
+        options->audio.push_back(stream);
+    } else if (strcmp(name, "--channel") == 0) {
+        SynthVideoStream stream;
+        good = good && ParseVideoStream(value, &stream) && IsNew(stream, options->video);
+        options->video.push_back(stream);
+    } else if (strcmp(name, "--size") == 0) {
+        good = good && ParseFrameSize(value, &format.width, &format.height);
+    } else if (strcmp(name, "--start") == 0) {
+        good = good && ParseStart(value, &options->startSeconds);
+    } else {
+        return kOptionUnknown;
+    }
+    return good ? 2 : kOptionWrongValue;
+}
+
+// What is wrong with the options taken together, or an empty text.
+std::string Conflict(const SynthOptions& options)
+{
+    bool streamCodec = false;
+    for (const SynthVideoStream& stream : options.video) {
+        streamCodec = streamCodec || stream.codec != kVideoCodecJpeg;
+    }
+    const SynthVideoFormat& format = options.format;
+    if (streamCodec && (format.width % 2 != 0 || format.height % 2 != 0)) {
+        return "mpeg4 and h264 need an even width and height, not " + std::to_string(format.width) + "x" +
+               std::to_string(format.height);
+    }
+    if (format.fieldStacked && format.height % 2 != 0) {
+        return "--field-stacked needs an even height, not " + std::to_string(format.height);
+    }
+    return "";
+}
+
 // -1 when the options are complete, else the exit status.
 int ParseSynthOptions(int argc, char** argv, SynthOptions* options)
 {
     ParseStart(kDefaultStart, &options->startSeconds);
-    for (int i = 1; i < argc; ++i) {
-        const bool hasValue = i + 1 < argc;
-        if (strcmp(argv[i], "--help") == 0 || strcmp(argv[i], "-h") == 0) {
-            fputs(kSynthUsage, stdout);
-            return 0;
-        }
-        bool good = true;
-        if (strcmp(argv[i], "--audio") == 0) {
-            SynthAudioStream stream;
-            good = hasValue && ParseAudioStream(argv[++i], &stream);
-            for (const SynthAudioStream& other : options->audio) {
-                good = good && !SameStream(stream, other);
-            }
-            options->audio.push_back(stream);
-        } else if (strcmp(argv[i], "--seconds") == 0) {
-            good = hasValue && ParseIntegerArgument(argv[++i], 1, 3600, &options->seconds);
-        } else if (strcmp(argv[i], "--start") == 0) {
-            good = hasValue && ParseStart(argv[++i], &options->startSeconds);
-        } else if (strcmp(argv[i], "--tone") == 0) {
-            good = hasValue && ParseIntegerArgument(argv[++i], 1, 3999, &options->toneHz);
-        } else if (strcmp(argv[i], "--force") == 0) {
-            options->force = true;
-        } else if (argv[i][0] == '-' || !options->mediaPath.empty() || !EndsWithKvr(argv[i])) {
-            good = false;
-        } else {
-            options->mediaPath = argv[i];
-        }
-        if (!good) {
-            fprintf(stderr, "kvrtool synth: bad argument '%s'\n%s", argv[i], kSynthUsage);
-            return 2;
-        }
+    const int walked = WalkArguments(argc, argv, "synth", kSynthUsage, &options->mediaPath,
+                                     [options](const char* name, const char* value) {
+        return TakeSynthOption(name, value, options);
+    });
+    if (walked >= 0) {
+        return walked;
     }
-    if (options->mediaPath.empty() || options->audio.empty()) {
+    if (!options->mediaPath.empty() && !EndsWithKvr(options->mediaPath)) {
+        fprintf(stderr, "kvrtool synth: bad argument '%s': the media file's name ends in .kvr\n%s",
+                options->mediaPath.c_str(), kSynthUsage);
+        return 2;
+    }
+    if (options->mediaPath.empty() || (options->audio.empty() && options->video.empty())) {
         fputs(kSynthUsage, stderr);
+        return 2;
+    }
+    const std::string conflict = Conflict(*options);
+    if (!conflict.empty()) {
+        fprintf(stderr, "kvrtool synth: %s\n", conflict.c_str());
         return 2;
     }
     return -1;
@@ -176,6 +199,42 @@ bool Exists(const std::string& path)
 {
     struct stat status {};
     return stat(path.c_str(), &status) == 0;
+}
+
+// The sources in the order they were given, video first, each ready to build packets.
+int32_t MakeSources(const SynthOptions& options, std::vector<std::unique_ptr<SynthSource>>* sources)
+{
+    for (const SynthVideoStream& stream : options.video) {
+        auto source = std::make_unique<SynthVideoSource>(stream, options.format);
+        if (source->Open() != 0) {
+            return kSynthEncodeFailed;
+        }
+        sources->push_back(std::move(source));
+    }
+    for (const SynthAudioStream& stream : options.audio) {
+        sources->push_back(std::make_unique<SynthAudioSource>(stream, options.toneHz, options.format.seconds));
+    }
+    return 0;
+}
+
+std::string FailureText(int64_t code)
+{
+    switch (code) {
+    case kSynthEncodeFailed:
+        return "an encoder failed";
+    case kSynthPacketTooLarge:
+        return "a coded frame does not fit the player's 512,000-byte packet buffer; choose a smaller --size";
+    case kSynthTooLong:
+        return "the media file would pass 2 GiB - 1 byte, the most a recording can address; choose fewer --seconds,"
+               " channels or a smaller --size";
+    default:
+        return "writing the recording failed";
+    }
+}
+
+std::string Plural(size_t count, const char* noun)
+{
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
 }
 
 }  // namespace
@@ -196,27 +255,35 @@ int RunSynthCommand(int argc, char** argv)
             }
         }
     }
-
     std::vector<std::unique_ptr<SynthSource>> sources;
-    for (const SynthAudioStream& stream : options.audio) {
-        sources.push_back(std::make_unique<SynthAudioSource>(stream, options.toneHz, options.seconds));
+    if (MakeSources(options, &sources) != 0) {
+        fprintf(stderr, "kvrtool synth: the video encoder cannot be opened for %ux%u at %d frames per second\n",
+                options.format.width, options.format.height, options.format.framesPerSecond);
+        return 1;
     }
+
+    // Written beside the pair and moved over it once complete: a failure leaves what stood there.
+    PendingFile media(options.mediaPath);
+    PendingFile index(indexPath);
     RecordingWriter writer;
-    if (writer.Create(options.mediaPath, indexPath) != 0) {
-        const int error = errno;
-        remove(options.mediaPath.c_str());
-        fprintf(stderr, "kvrtool: %s: cannot be created: %s\n", options.mediaPath.c_str(), strerror(error));
+    if (media.Create() != 0 || index.Create() != 0 ||
+        writer.Create(media.TemporaryPath(), index.TemporaryPath()) != 0) {
+        fprintf(stderr, "kvrtool: %s: cannot be created: %s\n", options.mediaPath.c_str(), strerror(errno));
         return 1;
     }
     const int64_t packets = WriteSynthPackets(writer, sources, options.startSeconds);
-    if (writer.Close() != 0 || packets < 0) {
-        fprintf(stderr, "kvrtool: %s: writing the recording failed\n", options.mediaPath.c_str());
-        remove(options.mediaPath.c_str());
-        remove(indexPath.c_str());
+    const bool closed = writer.Close() == 0;
+    if (packets < 0 || !closed) {
+        fprintf(stderr, "kvrtool: %s: %s\n", options.mediaPath.c_str(),
+                FailureText(packets < 0 ? packets : kSynthWriteFailed).c_str());
         return 1;
     }
-    printf("wrote %s and %s: %lld packets, %zu audio stream%s of %d s\n", options.mediaPath.c_str(),
-           indexPath.c_str(), static_cast<long long>(packets), options.audio.size(),
-           options.audio.size() == 1 ? "" : "s", options.seconds);
+    if (index.Commit() != 0 || media.Commit() != 0) {
+        fprintf(stderr, "kvrtool: %s: cannot be put in place: %s\n", options.mediaPath.c_str(), strerror(errno));
+        return 1;
+    }
+    printf("wrote %s and %s: %lld packets, %s and %s of %d s\n", options.mediaPath.c_str(), indexPath.c_str(),
+           static_cast<long long>(packets), Plural(options.video.size(), "video channel").c_str(),
+           Plural(options.audio.size(), "audio stream").c_str(), options.format.seconds);
     return 0;
 }

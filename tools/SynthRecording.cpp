@@ -1,6 +1,9 @@
 #include "tools/SynthRecording.h"
 
+#include <cstdint>
 #include <ctime>
+
+#include "Tav/TavPacketUtil.h"
 
 void StampPacketTime(PacketSpec* spec, int64_t startSeconds, int64_t micros)
 {
@@ -36,12 +39,17 @@ int64_t WriteSynthPackets(RecordingWriter& writer, const std::vector<std::unique
         const int64_t micros = next->NextTime();
         spec = PacketSpec{};
         uint8_t indexKind = 0;
-        if (next->BuildNext(&spec, &indexKind) != 0) {
-            return -1;
+        const int32_t built = next->BuildNext(&spec, &indexKind);
+        if (built != 0) {
+            return built;
         }
         StampPacketTime(&spec, startSeconds, micros);
+        // Offsets are 32-bit and media files end below 2 GiB; synthetic packets carry no options.
+        if (writer.MediaOffset() + kTavHeaderSize + static_cast<int64_t>(spec.payload.size()) > INT32_MAX) {
+            return kSynthTooLong;
+        }
         if (writer.WritePacket(spec, indexKind) < 0) {
-            return -1;
+            return kSynthWriteFailed;
         }
         ++written;
     }

@@ -14,6 +14,6 @@
 void StampPacketTime(PacketSpec* spec, int64_t startSeconds, int64_t micros);
 
 // Writes every packet of every source; at equal times the earlier source goes first.
-// The number of packets written, or -1 when a source or the writer fails.
+// The number of packets written, or the failing source's code, or kSynthWriteFailed.
 int64_t WriteSynthPackets(RecordingWriter& writer, const std::vector<std::unique_ptr<SynthSource>>& sources,
                           int64_t startSeconds);

@@ -1,10 +1,16 @@
-// One stream of packets of a synthetic recording: audio of one track of one channel, and
-// later the video of a channel. The recording is the time-ordered merge of its sources.
+// One stream of packets of a synthetic recording: audio of one track of one channel, or the
+// video of a channel. The recording is the time-ordered merge of its sources.
 #pragma once
 
 #include <cstdint>
 
 #include "recording/RecordingWriter.h"
+
+// Failures of a source and of the merge that writes the sources.
+constexpr int32_t kSynthEncodeFailed = -1;     // an encoder failed
+constexpr int32_t kSynthPacketTooLarge = -2;   // a coded frame does not fit the player's packet buffer
+constexpr int32_t kSynthWriteFailed = -3;      // the recording could not be written
+constexpr int32_t kSynthTooLong = -4;          // the media file would pass what an index can address
 
 class SynthSource {
 public:
@@ -13,6 +19,6 @@ public:
     // source has no more.
     virtual int64_t NextTime() const = 0;
     // Fills `spec` with the next packet (type, sequence, unit, channel, payload; the merge
-    // stamps the date) and `indexKind` with its index kind, and moves on. 0, or -1 on failure.
+    // stamps the date) and `indexKind` with its index kind, and moves on. 0, or a failure code.
     virtual int32_t BuildNext(PacketSpec* spec, uint8_t* indexKind) = 0;
 };

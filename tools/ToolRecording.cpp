@@ -8,6 +8,7 @@
 
 #include "recording/IndexPath.h"
 #include "recording/MediaFileMng.h"
+#include "tools/ToolArguments.h"
 
 namespace {
 
@@ -53,4 +54,16 @@ int32_t OpenRecordingForTool(MediaFileMng& manager, const std::string& mediaPath
     }
     fprintf(stderr, "kvrtool: %s: no index record can be read\n", indexPath.c_str());
     return -1;
+}
+
+bool OutputIsRecordingFile(const std::string& outPath, const std::string& mediaPath)
+{
+    for (const std::string& path : {mediaPath, IndexPathFor(mediaPath)}) {
+        if (IsSameFile(outPath, path)) {
+            fprintf(stderr, "kvrtool: %s: is a file of the recording; the recording is never written\n",
+                    outPath.c_str());
+            return true;
+        }
+    }
+    return false;
 }

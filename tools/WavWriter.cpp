@@ -3,21 +3,11 @@
 #include <algorithm>
 #include <vector>
 
+#include "tools/LittleEndian.h"
+
 namespace {
 
 constexpr size_t kHeaderBytes = 44;
-
-void Put16(uint8_t* at, uint32_t value)
-{
-    at[0] = static_cast<uint8_t>(value);
-    at[1] = static_cast<uint8_t>(value >> 8);
-}
-
-void Put32(uint8_t* at, uint32_t value)
-{
-    Put16(at, value & 0xFFFF);
-    Put16(at + 2, value >> 16);
-}
 
 }  // namespace
 
@@ -40,13 +30,13 @@ int32_t WavWriter::Open(const std::string& path, int32_t channels, int32_t sampl
         return kWavFailed;
     }
     uint8_t header[kHeaderBytes] = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' '};
-    Put32(header + 16, 16);
-    Put16(header + 20, 1);   // PCM
-    Put16(header + 22, static_cast<uint32_t>(channels));
-    Put32(header + 24, static_cast<uint32_t>(samplesPerSecond));
-    Put32(header + 28, static_cast<uint32_t>(samplesPerSecond) * blockAlign);
-    Put16(header + 32, blockAlign);
-    Put16(header + 34, 16);
+    PutLittle32(header + 16, 16);
+    PutLittle16(header + 20, 1);   // PCM
+    PutLittle16(header + 22, static_cast<uint32_t>(channels));
+    PutLittle32(header + 24, static_cast<uint32_t>(samplesPerSecond));
+    PutLittle32(header + 28, static_cast<uint32_t>(samplesPerSecond) * blockAlign);
+    PutLittle16(header + 32, blockAlign);
+    PutLittle16(header + 34, 16);
     std::copy_n("data", 4, header + 36);
     if (fwrite(header, 1, sizeof header, file) != sizeof header) {
         failed = true;
@@ -65,7 +55,7 @@ int32_t WavWriter::Write(const int16_t* samples, size_t count)
     const size_t bytes = std::min<size_t>(wanted, room);
     std::vector<uint8_t> data(bytes);
     for (size_t i = 0; i < bytes / 2; ++i) {
-        Put16(data.data() + 2 * i, static_cast<uint16_t>(samples[i]));
+        PutLittle16(data.data() + 2 * i, static_cast<uint16_t>(samples[i]));
     }
     if (fwrite(data.data(), 1, bytes, file) != bytes) {
         failed = true;
@@ -81,11 +71,11 @@ int32_t WavWriter::Close()
         return failed ? kWavFailed : kWavWritten;
     }
     uint8_t sizes[4];
-    Put32(sizes, 36 + dataBytes);
+    PutLittle32(sizes, 36 + dataBytes);
     if (fseek(file, 4, SEEK_SET) != 0 || fwrite(sizes, 1, 4, file) != 4) {
         failed = true;
     }
-    Put32(sizes, dataBytes);
+    PutLittle32(sizes, dataBytes);
     if (fseek(file, 40, SEEK_SET) != 0 || fwrite(sizes, 1, 4, file) != 4) {
         failed = true;
     }

@@ -11,12 +11,16 @@ const char kUsage[] =
     "\n"
     "Commands for recordings (a media file NAME.kvr with its index NAME.idx beside it):\n"
     "  info RECORDING.kvr [--json]       channels, record counts, codecs and dates\n"
-    "  play RECORDING.kvr [--speed 1-5] [--backward] [--json]\n"
+    "  play RECORDING.kvr [--speed 1-5] [--backward] [--decode] [--json]\n"
     "                                    plays the recording without a window and counts\n"
-    "                                    the packets delivered to each channel\n"
+    "                                    the packets delivered to each channel (and the\n"
+    "                                    frames its decoder makes of them)\n"
+    "  frame RECORDING.kvr --record N --out FILE.bmp\n"
+    "                                    decodes the picture of one video record as the\n"
+    "                                    player would show it\n"
     "  sample OUT.kvr [--channels N] [--seconds S] [--fps F]\n"
     "                                    writes a sample recording\n"
-    "  synth OUT.kvr [OPTIONS]           writes a recording with real coded media\n"
+    "  synth OUT.kvr [OPTIONS]           writes a recording with real coded video and audio\n"
     "  audio RECORDING.kvr --channel N [--track T] --out FILE.wav\n"
     "                                    decodes one channel's audio into a WAV file\n"
     "\n"
@@ -33,6 +37,7 @@ const Command kCommands[] = {
     {"play", RunPlayCommand},
     {"sample", RunSampleCommand},
     {"synth", RunSynthCommand},
+    {"frame", RunFrameCommand},
     {"audio", RunAudioCommand},
 };
 

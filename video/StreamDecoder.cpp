@@ -25,23 +25,6 @@ AVCodecID LibraryCodecId(VideoCodecId codec)
     }
 }
 
-// Streams cut anywhere are accepted where the decoder offers it; the flag is on its way out of
-// the library, so it is named only while the library still has it.
-void AllowTruncatedInput(const AVCodec* codec, AVCodecContext* context)
-{
-#if FF_API_FLAG_TRUNCATED
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    if ((codec->capabilities & AV_CODEC_CAP_TRUNCATED) != 0) {
-        context->flags |= AV_CODEC_FLAG_TRUNCATED;
-    }
-#pragma GCC diagnostic pop
-#else
-    (void)codec;
-    (void)context;
-#endif
-}
-
 void FreeRecords(StreamDecoder* decoder)
 {
     av_packet_free(&decoder->packet);
@@ -137,7 +120,9 @@ int32_t OpenStreamDecoder(StreamDecoder* decoder, VideoCodecId codec)
         decoder->input == nullptr) {
         return FailOpening(decoder, "AVPicture malloc failed\n");
     }
-    AllowTruncatedInput(found, decoder->decoderContext);
+    // No truncated-input mode: every packet carries one whole picture, and in that mode the
+    // decoder holds each picture back until the next packet shows where it ends, so every
+    // frame would be shown one packet late, under the next packet's time.
     // One thread: every picture comes out of the call that decoded it, in order.
     decoder->decoderContext->thread_count = 1;
     if (avcodec_open2(decoder->decoderContext, found, nullptr) < 0) {

@@ -32,3 +32,14 @@ ToolRun RunTool(const std::string& program, const std::string& arguments)
     run.err = Slurp(dir.File("err"));
     return run;
 }
+
+std::string Quoted(const std::string& path)
+{
+    return "'" + path + "'";
+}
+
+std::vector<uint8_t> ReadFileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}

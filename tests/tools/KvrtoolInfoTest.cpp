@@ -3,15 +3,10 @@
 #include <string>
 
 #include "recording/RecordingWriter.h"
+#include "tests/support/KvrtoolRun.h"
 #include "tests/support/RecordingFixture.h"
-#include "tests/support/ToolRun.h"
 
 namespace {
-
-ToolRun Kvrtool(const std::string& arguments)
-{
-    return RunTool(KVRTOOL_PATH, arguments);
-}
 
 // Two channels out of index order, audio on one, a JPEG packet, and a record kind of each sort.
 void WriteMixedRecording(const RecordingFiles& files)

@@ -3,15 +3,11 @@
 #include <string>
 
 #include "recording/RecordingWriter.h"
+#include "tests/support/KvrtoolRun.h"
 #include "tests/support/TimedPackets.h"
-#include "tests/support/ToolRun.h"
+#include "video/JpegEncoder.h"
 
 namespace {
-
-ToolRun Kvrtool(const std::string& arguments)
-{
-    return RunTool(KVRTOOL_PATH, arguments);
-}
 
 // Two channels 10 ms apart, key frames and others, audio on channel 0 (unit 0 channel 1).
 void WritePlayRecording(const RecordingFiles& files)
@@ -27,6 +23,14 @@ std::string Channel(int number, int video, int audio)
 {
     return "{\"number\":" + std::to_string(number) + ",\"videoPackets\":" + std::to_string(video) +
            ",\"audioPackets\":" + std::to_string(audio) + "}";
+}
+
+// A channel of the report with --decode whose every video packet was decoded into 704 x 480.
+std::string Decoded(int number, int video)
+{
+    return "{\"number\":" + std::to_string(number) + ",\"videoPackets\":" + std::to_string(video) +
+           ",\"audioPackets\":0,\"decoded\":" + std::to_string(video) +
+           ",\"failed\":0,\"dropped\":0,\"width\":704,\"height\":480}";
 }
 
 }  // namespace
@@ -69,6 +73,54 @@ TEST(KvrtoolPlay, TextReportAndAReadFailure)
     EXPECT_NE(run.out.find("      0               1               0\n"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("records read   1\n"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("read failure   yes"), std::string::npos) << run.out;
+}
+
+// Each channel decodes on its own decoder: every frame forwards, every key frame backwards,
+// at the size the view shows (704 x 240 has its rows doubled); without --decode nothing is
+// decoded or reported.
+TEST(KvrtoolPlay, DecodeCountsFramesAndShownSizePerChannel)
+{
+    RecordingFiles files;
+    const ToolRun synth = RunTool(KVRTOOL_PATH, "synth '" + files.media + "' --channel 0:1:jpeg --channel 0:2:mpeg4"
+                                                " --channel 1:1:h264 --audio 0:1:ima --size 704x240 --fps 10 --gop 5 --seconds 2");
+    ASSERT_EQ(synth.status, 0) << synth.err;
+    struct Case { const char* options; std::string channels; };
+    const Case cases[] = {
+        {"--decode", Decoded(0, 20) + "," + Decoded(1, 20) + "," + Decoded(4, 20)},
+        {"--decode --backward", Decoded(0, 20) + "," + Decoded(1, 4) + "," + Decoded(4, 4)},
+        {"", Channel(0, 20, 0) + "," + Channel(1, 20, 0) + "," + Channel(4, 20, 0)},
+    };
+    for (const Case& c : cases) {
+        const ToolRun run = Kvrtool(std::string("play --json --speed 5 ") + c.options + " '" + files.media + "'");
+        ASSERT_EQ(run.status, 0) << c.options << run.err;
+        EXPECT_NE(run.out.find("{\"channels\":[" + c.channels + "]"), std::string::npos) << c.options << "\n" << run.out;
+    }
+}
+
+// Packets the sequence check drops and packets no decoder takes are counted apart; the frame
+// keeps the size of the last picture.
+TEST(KvrtoolPlay, DecodeCountsDroppedAndFailedPackets)
+{
+    RecordingFiles files;
+    std::vector<uint8_t> jpeg;
+    std::vector<uint8_t> picture(32 * 16 * 3, 0x80);
+    ASSERT_EQ(EncodeJpeg(picture.data(), 32, 16, 90, false, &jpeg), 0);
+    TestPacket unknownCodec = VideoPacket(4, 30);
+    unknownCodec.spec.type = 0x46;
+    ASSERT_TRUE(WriteTestRecording(files, {
+        TestPacket{MakeJpegPacketSpec(VideoPacket(1, 0).spec, jpeg), 0x00},
+        VideoPacket(2, 10, 1),   // no key frame before it
+        VideoPacket(3, 20, 2),
+        unknownCodec,
+    }));
+    const ToolRun run = Kvrtool("play --json --decode --speed 5 '" + files.media + "'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find(R"({"number":0,"videoPackets":4,"audioPackets":0,"decoded":1,"failed":1,"dropped":2,"width":32,"height":16})"),
+              std::string::npos) << run.out;
+    const ToolRun text = Kvrtool("play --decode --speed 5 '" + files.media + "'");
+    EXPECT_NE(text.out.find("decoded   failed   dropped   last frame\n"
+                            "      0               4               0         1        1         2      32 x 16\n"),
+              std::string::npos) << text.out;
 }
 
 TEST(KvrtoolPlay, RefusesBadCommandLinesAndMissingRecordings)

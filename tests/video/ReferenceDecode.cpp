@@ -28,12 +28,6 @@ std::vector<ReferencePicture> ReferenceDecode(VideoCodecId codec, const std::vec
 {
     const AVCodec* decoder = avcodec_find_decoder(codec == kVideoCodecH264 ? AV_CODEC_ID_H264 : AV_CODEC_ID_MPEG4);
     AVCodecContext* context = avcodec_alloc_context3(decoder);
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    if ((decoder->capabilities & AV_CODEC_CAP_TRUNCATED) != 0) {
-        context->flags |= AV_CODEC_FLAG_TRUNCATED;
-    }
-#pragma GCC diagnostic pop
     context->thread_count = 1;
     avcodec_open2(context, decoder, nullptr);
     AVPacket* packet = av_packet_alloc();

@@ -14,6 +14,6 @@ struct ReferencePicture {
 };
 
 // The picture the frame holds after each payload: every picture a payload yields converted to
-// BGR24 with the bicubic flag, the last one kept. The first payload goes in twice, the
-// truncated-input flag is set where the decoder offers it, as the player does.
+// BGR24 with the bicubic flag, the last one kept. The first payload goes in twice, as the
+// player does.
 std::vector<ReferencePicture> ReferenceDecode(VideoCodecId codec, const std::vector<std::vector<uint8_t>>& payloads);
