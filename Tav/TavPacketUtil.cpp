@@ -317,7 +317,7 @@ int32_t TavReadPacketFrom(TavByteSource& source, void* buffer, uint32_t capacity
     }
 
     const int32_t payloadLength = TavGetPayloadLength(buffer);
-    if (payloadLength == 0) {
+    if (payloadLength <= 0) {   // never below 0 after the checks above
         return -1;
     }
     if (source.ReadChunk(bytes + length, static_cast<size_t>(payloadLength), "payload") <= 0) {

@@ -1,6 +1,27 @@
 #include "bench/BenchRecording.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "recording/RecordingWriter.h"
+
+namespace {
+
+// Pages just written stay in the cache in small pieces, which are slower to read than what
+// the kernel's read-ahead brings in later. Writing back and dropping them lets every figure
+// measure a recording as it is read from disk, once it has been read.
+int32_t DropFromPageCache(const std::string& path)
+{
+    const int fd = open(path.c_str(), O_RDONLY);
+    if (fd < 0) {
+        return -1;
+    }
+    const bool dropped = fdatasync(fd) == 0 && posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED) == 0;
+    close(fd);
+    return dropped ? 0 : -1;
+}
+
+}  // namespace
 
 int32_t WriteBenchRecording(const std::string& mediaPath, const std::string& indexPath, int64_t records,
                             int32_t channels, int32_t payloadBytes)
@@ -27,5 +48,8 @@ int32_t WriteBenchRecording(const std::string& mediaPath, const std::string& ind
             return -1;
         }
     }
-    return writer.Close();
+    if (writer.Close() != 0) {
+        return -1;
+    }
+    return DropFromPageCache(mediaPath) == 0 && DropFromPageCache(indexPath) == 0 ? 0 : -1;
 }

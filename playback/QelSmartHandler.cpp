@@ -54,10 +54,12 @@ int32_t QelSmartHandler::Run(QelSmartControlThread* control)
             }
             currentIndex.store(mediaFileMng.recordNo, kRelaxed);
 
+            const int32_t deliverySpeed = speedIndex.load(kRelaxed);
+            const double deliveryFactor = SpeedFactor(deliverySpeed, mediaFileMng.channelCount);
             if (result > 0 && read) {
                 // Only this thread writes the count: a plain store, not a locked add.
                 readCount.store(readCount.load(kRelaxed) + 1, kRelaxed);
-                Deliver(mode, speedIndex.load(kRelaxed), clock);
+                Deliver(mode, deliverySpeed, deliveryFactor < kNoWaitFactor, clock);
             }
             if (result == kMediaNoMoreData) {
                 control->SuspendThread();
@@ -70,7 +72,10 @@ int32_t QelSmartHandler::Run(QelSmartControlThread* control)
             if (stepMode.load(kRelaxed) != 0) {
                 control->SuspendThread();
             } else if (result > 0 && IndexKindIsVideo(mediaFileMng.record.kind) && !control->StopRequested()) {
-                const double factor = SpeedFactor(speedIndex.load(kRelaxed), mediaFileMng.channelCount);
+                const int32_t pacingSpeed = speedIndex.load(kRelaxed);
+                const double factor = pacingSpeed == deliverySpeed
+                                          ? deliveryFactor
+                                          : SpeedFactor(pacingSpeed, mediaFileMng.channelCount);
                 if (factor < kNoWaitFactor) {
                     // Without a tick from the delivery (the speed changed meanwhile) the
                     // delivery counts as instant.
@@ -84,12 +89,11 @@ int32_t QelSmartHandler::Run(QelSmartControlThread* control)
     return 0;
 }
 
-void QelSmartHandler::Deliver(int32_t mode, int32_t speed, PaceClock& clock)
+void QelSmartHandler::Deliver(int32_t mode, int32_t speed, bool timed, PaceClock& clock)
 {
     const uint8_t kind = mediaFileMng.record.kind;
-    // At speeds that never wait the delivery time is not needed, and reading the clock would
-    // cost as much as reading the packet.
-    const bool timed = SpeedFactor(speed, mediaFileMng.channelCount) < kNoWaitFactor;
+    // At speeds that never wait (`timed` false) the delivery time is not needed, and reading
+    // the clock would cost as much as reading the packet.
     readTickTaken = false;
     bool deliver = false;
     if (IndexKindIsVideo(kind)) {

@@ -51,7 +51,7 @@ public:
     std::atomic<int64_t> readCount{0};
 
 private:
-    void Deliver(int32_t mode, int32_t speed, PaceClock& clock);
+    void Deliver(int32_t mode, int32_t speed, bool timed, PaceClock& clock);
     void NotifyEnd();
 
     FrameTimeCache frameTimeCache;

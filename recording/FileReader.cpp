@@ -143,7 +143,7 @@ int32_t FileReader::Read(void* destination, size_t count)
     return static_cast<size_t>(got) == count ? static_cast<int32_t>(count) : 0;
 }
 
-int32_t FileReader::ReadChunk(void* destination, size_t count, const char* what)
+int32_t FileReader::ReadChunkAcrossBlocks(void* destination, size_t count, const char* what)
 {
     const int32_t result = Read(destination, count);
     if (result < 0) {

@@ -3,6 +3,7 @@
 // down to a copy. The file is never locked or written: a recorder may go on appending to it.
 #pragma once
 
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -35,10 +36,7 @@ public:
     // when reading fails (errno set).
     int64_t ReadUpTo(void* destination, size_t count)
     {
-        // Most reads lie inside the block: a copy and nothing else.
-        if (position >= blockStart && position + static_cast<int64_t>(count) <= blockStart + static_cast<int64_t>(blockFill)) {
-            memcpy(destination, block.data() + (position - blockStart), count);
-            position += static_cast<int64_t>(count);
+        if (TakeFromBlock(destination, count)) {
             return static_cast<int64_t>(count);
         }
         return ReadAcrossBlocks(destination, count);
@@ -47,12 +45,32 @@ public:
     // position moves past whatever was read.
     int32_t Read(void* destination, size_t count);
     // Read, reporting failures the packet module's way.
-    int32_t ReadChunk(void* destination, size_t count, const char* what) override;
+    int32_t ReadChunk(void* destination, size_t count, const char* what) override
+    {
+        if (count <= static_cast<size_t>(INT32_MAX) && TakeFromBlock(destination, count)) {
+            return static_cast<int32_t>(count);
+        }
+        return ReadChunkAcrossBlocks(destination, count, what);
+    }
 
 private:
     static constexpr size_t kBlockBytes = 256 * 1024;
 
+    // Most reads lie inside the block: a copy and nothing else. A position before the block
+    // gives an offset beyond any fill.
+    bool TakeFromBlock(void* destination, size_t count)
+    {
+        const auto offset = static_cast<uint64_t>(position - blockStart);
+        if (offset > blockFill || count > blockFill - offset) {
+            return false;
+        }
+        memcpy(destination, block.data() + offset, count);
+        position += static_cast<int64_t>(count);
+        return true;
+    }
+
     int64_t ReadAcrossBlocks(void* destination, size_t count);
+    int32_t ReadChunkAcrossBlocks(void* destination, size_t count, const char* what);
     // Loads the block so that it holds `position`; reading backwards loads the bytes before it.
     int64_t Fill(size_t wanted);
 

@@ -146,9 +146,13 @@ void MediaFileMng::RegisterViews()
 
 size_t MediaFileMng::ReadIndexRecord()
 {
-    record = IndexRecord{};
     const int64_t got = indexFile.ReadUpTo(&record, kIndexRecordSize);
-    return got > 0 ? static_cast<size_t>(got) : 0;
+    const size_t whole = got > 0 ? static_cast<size_t>(got) : 0;
+    if (whole < static_cast<size_t>(kIndexRecordSize)) {
+        // What a short read left of the record is zero, not the previous record's bytes.
+        memset(reinterpret_cast<uint8_t*>(&record) + whole, 0, static_cast<size_t>(kIndexRecordSize) - whole);
+    }
+    return whole;
 }
 
 int32_t MediaFileMng::ReadPacketAtRecord(uint8_t* buffer)

@@ -12,6 +12,10 @@
 
 #include <turbojpeg.h>
 
+extern "C" {
+#include <libavutil/log.h>
+}
+
 #include <algorithm>
 
 namespace {
@@ -238,4 +242,40 @@ TEST(VideoPacketChoice, APayloadThatRunsPastTheLengthGivenIsRejected)
     EXPECT_EQ(DecodeVideoPacket(packets[0].data(), static_cast<uint32_t>(packets[0].size() - 1), holder.decoder,
                                 &frame.frame),
               kDecodeRejected);
+}
+
+// Damaged packets of every codec, cut short or with bytes overwritten, in one decoder after
+// another: every decode ends with a result code and never writes outside the frame buffer
+// (the sanitizer build watches).
+TEST(VideoPacketChoice, DamagedPacketsOnlyEverGiveResultCodes)
+{
+    av_log_set_level(AV_LOG_QUIET);
+    std::vector<std::vector<uint8_t>> packets = {JpegPacketOf(176, 144, 0), JpegPacketOf(176, 144, 1, true)};
+    for (const VideoCodecId codec : {kVideoCodecMpeg4, kVideoCodecH264}) {
+        for (auto& packet : StreamPacketsOf(codec, 176, 144, 6, 3)) {
+            packets.push_back(std::move(packet));
+        }
+    }
+    DecoderHolder holder;
+    FrameHolder frame;
+    uint32_t seed = 12345;
+    auto next = [&seed] {
+        seed = seed * 1103515245 + 12345;
+        return seed >> 8;
+    };
+    for (int round = 0; round < 400; ++round) {
+        std::vector<uint8_t> packet = packets[next() % packets.size()];
+        const uint32_t damage = next() % 3;
+        if (damage == 0) {
+            packet.resize(kTavHeaderSize + next() % (packet.size() - kTavHeaderSize + 1));
+        }
+        if (damage >= 1) {
+            for (uint32_t n = 0, count = 1 + next() % 16; n < count; ++n) {
+                packet[kTavHeaderSize + next() % (packet.size() - kTavHeaderSize)] = static_cast<uint8_t>(next());
+            }
+        }
+        const int32_t result = holder.Decode(packet, &frame.frame);
+        ASSERT_TRUE(result == kDecodeOk || result == kDecodeRejected) << round << ": " << result;
+        ASSERT_LE(static_cast<uint64_t>(frame.frame.width) * frame.frame.height * 3, kFramePixelCapacity) << round;
+    }
 }
