@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "recording/RecordingWriter.h"
 
 namespace {
@@ -52,4 +54,11 @@ int32_t WriteBenchRecording(const std::string& mediaPath, const std::string& ind
         return -1;
     }
     return DropFromPageCache(mediaPath) == 0 && DropFromPageCache(indexPath) == 0 ? 0 : -1;
+}
+
+std::string BenchDirectory(int argc, char** argv)
+{
+    const std::string dir = argc > 1 ? argv[1] : (std::filesystem::temp_directory_path() / "kvr-bench").string();
+    std::filesystem::create_directories(dir);
+    return dir;
 }

@@ -8,3 +8,7 @@
 // channels, 40 ms apart, with one index record each. 0 on success, -1 on failure.
 int32_t WriteBenchRecording(const std::string& mediaPath, const std::string& indexPath,
                             int64_t records, int32_t channels, int32_t payloadBytes);
+
+// Where a benchmark writes its recording: the directory given as its first argument, or one
+// under the system's temporary directory; created when missing.
+std::string BenchDirectory(int argc, char** argv);

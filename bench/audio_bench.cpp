@@ -3,8 +3,6 @@
 // output feeds them, bound to a gain table with nothing pending.
 #include <algorithm>
 #include <atomic>
-#include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -15,11 +13,12 @@
 #include "audio/Codec_IMA.h"
 #include "audio/GainTable.h"
 #include "audio/MuLaw.h"
+#include "bench/BenchTiming.h"
+#include "tests/audio/AudioTestSignal.h"
 
 namespace {
 
 constexpr int kPackets = 256;
-constexpr int kRepetitions = 5;
 constexpr double kTarget = 1000.0;
 
 struct Case {
@@ -28,19 +27,10 @@ struct Case {
     int32_t packetSamples;
 };
 
-std::vector<int16_t> ToneSamples(size_t count)
-{
-    std::vector<int16_t> samples(count);
-    for (size_t n = 0; n < count; ++n) {
-        samples[n] = static_cast<int16_t>(std::lround(10000.0 * std::sin(2.0 * M_PI * 440.0 * static_cast<double>(n) / 8000.0)));
-    }
-    return samples;
-}
-
 // The coded packets of one codec, back to back.
 std::vector<std::vector<uint8_t>> EncodePackets(const Case& c)
 {
-    const std::vector<int16_t> tone = ToneSamples(static_cast<size_t>(c.packetSamples) * kPackets);
+    const std::vector<int16_t> tone = Tone(static_cast<size_t>(c.packetSamples) * kPackets, 440.0, 10000.0);
     std::unique_ptr<Codec> encoder = CreateCodec(c.codecId);
     std::vector<std::vector<uint8_t>> packets;
     for (int p = 0; p < kPackets; ++p) {
@@ -72,21 +62,19 @@ int main()
     const std::atomic<int32_t> pendingCount{0};
     std::vector<uint8_t> out(16384);
     bool allMet = true;
-    printf("audio decode speed, best of %d runs of %d packets each\n", kRepetitions, kPackets);
+    printf("audio decode speed, best of %d runs of %d packets each\n", kBenchRepetitions, kPackets);
     for (const Case& c : cases) {
         const std::vector<std::vector<uint8_t>> packets = EncodePackets(c);
         std::unique_ptr<Codec> codec = CreateCodec(c.codecId);
         codec->BindOutput(gainTable, gainIndex, pendingCount);
-        double best = 1e9;
-        int64_t check = 0;
-        for (int run = 0; run < kRepetitions; ++run) {
-            const auto start = std::chrono::steady_clock::now();
+        int64_t check = 0;   // what the decodes gave, so none of them can be left out
+        const double best = BestSeconds("bench_audio", [&] {
             for (const std::vector<uint8_t>& payload : packets) {
                 check += codec->Decode(payload.data(), static_cast<int32_t>(payload.size()), out.data());
-                check += out[static_cast<size_t>(run) % out.size()];
+                check += out[static_cast<size_t>(check) % out.size()];
             }
-            best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-        }
+            return true;
+        });
         const double samplesPerSecond = static_cast<double>(c.packetSamples) * kPackets / best;
         const double multiple = samplesPerSecond / kAudioSampleRate;
         allMet = allMet && multiple >= kTarget;

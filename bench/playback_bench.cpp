@@ -116,8 +116,7 @@ double KvrtoolWallSeconds(const std::string& media)
 
 int main(int argc, char** argv)
 {
-    const std::string dir = argc > 1 ? argv[1] : (std::filesystem::temp_directory_path() / "kvr-bench").string();
-    std::filesystem::create_directories(dir);
+    const std::string dir = BenchDirectory(argc, argv);
     const std::string media = dir + "/playback.kvr";
     const std::string index = dir + "/playback.idx";
     if (WriteBenchRecording(media, index, kRecords, kChannels, 16) != 0) {

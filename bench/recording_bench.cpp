@@ -18,8 +18,7 @@ constexpr int64_t kRecords = 1000000;
 
 int main(int argc, char** argv)
 {
-    const std::string dir = argc > 1 ? argv[1] : (std::filesystem::temp_directory_path() / "kvr-bench").string();
-    std::filesystem::create_directories(dir);
+    const std::string dir = BenchDirectory(argc, argv);
     const std::string mediaPath = dir + "/bench.kvr";
     const std::string indexPath = dir + "/bench.idx";
     if (WriteBenchRecording(mediaPath, indexPath, kRecords, 16, 16) != 0) {
