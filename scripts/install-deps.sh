@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build needs, when any is missing. Safe to run again.
+# Installs the Debian packages the build needs, when any is missing. Safe to run again. With
+# --test it also installs what the tests drive the real program with: a virtual X display, input
+# events and screenshots.
 set -euo pipefail
 
 packages=(
@@ -7,8 +9,12 @@ packages=(
   libgtest-dev libgmock-dev
   libavcodec-dev libavformat-dev libavutil-dev libswscale-dev
   libturbojpeg0-dev libjpeg62-turbo-dev
-  qt6-base-dev libsdl2-dev
+  qt6-base-dev qt6-svg-dev libsdl2-dev
+  fonts-liberation2
 )
+if [ "${1:-}" = "--test" ]; then
+  packages+=(xvfb xauth xdotool imagemagick)
+fi
 
 missing=()
 for package in "${packages[@]}"; do

@@ -15,7 +15,7 @@
 #include "tools/ReadOnlyRecording.h"
 #include "tools/RecordingSummary.h"
 #include "tools/ToolRecording.h"
-#include "tools/ViewDecoder.h"
+#include "video/CameraFeed.h"
 
 namespace {
 
@@ -118,7 +118,7 @@ int RunFrameCommand(int argc, char** argv)
     if (recording.Open(options.mediaPath) != 0) {
         return 1;
     }
-    ViewDecoder view;
+    CameraFeed view;
     if (view.Create(true) != 0) {
         fputs("kvrtool frame: not enough memory for a frame buffer and decoder\n", stderr);
         return 1;
@@ -130,11 +130,11 @@ int RunFrameCommand(int argc, char** argv)
         return 1;
     }
     int error = 0;
-    if (WriteBmpFile(options.outPath, view.Frame(), &error) != 0) {
+    if (WriteBmpFile(options.outPath, view.frame, &error) != 0) {
         fprintf(stderr, "kvrtool: %s: cannot be written: %s\n", options.outPath.c_str(), strerror(error));
         return 1;
     }
-    const DecodedFrame& frame = view.Frame();
+    const DecodedFrame& frame = view.frame;
     printf("wrote %s: record %d, channel %d, %s, %u x %u, decoded from the key frame at record %d\n",
            options.outPath.c_str(), options.record, info.channelNumber, DescribePacketType(info.type).c_str(),
            frame.width, frame.height, info.keyRecord);

@@ -37,8 +37,9 @@ void HeadlessOwner::OnPacket(void* context, int32_t, const uint8_t* packet, uint
     if (!view->video.Ready() || !TavIsVideo(packet)) {
         return;
     }
-    const int32_t result = view->video.Take(packet, length);
-    if (result == kViewPacketDropped) {
+    bool captionChanged = false;
+    const int32_t result = view->video.TakeVideo(packet, length, FeedSettings{}, &captionChanged);
+    if (result == kFeedPacketDropped) {
         ++view->counts.dropped;
     } else if (result < 0) {
         ++view->counts.failed;

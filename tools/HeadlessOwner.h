@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "recording/MediaFileOwner.h"
-#include "tools/ViewDecoder.h"
+#include "video/CameraFeed.h"
 
 class QelSmartLcid2Callback;
 
@@ -22,7 +22,7 @@ struct ViewCounts {
 
 struct CountingView {
     ViewCounts counts;
-    ViewDecoder video;   // made only for views that decode
+    CameraFeed video;   // made only for views that decode: the player's own packet path
 };
 
 class HeadlessOwner : public MediaFileOwner {

@@ -101,8 +101,8 @@ void PrintChannelJson(JsonWriter& json, int32_t number, const CountingView& view
         json.Field("decoded", view.counts.decoded);
         json.Field("failed", view.counts.failed);
         json.Field("dropped", view.counts.dropped);
-        json.Field("width", static_cast<int64_t>(view.video.Frame().width));
-        json.Field("height", static_cast<int64_t>(view.video.Frame().height));
+        json.Field("width", static_cast<int64_t>(view.video.frame.width));
+        json.Field("height", static_cast<int64_t>(view.video.frame.height));
     }
     json.EndObject();
 }
@@ -113,7 +113,7 @@ void PrintChannelText(int32_t number, const CountingView& view, bool decode)
            static_cast<long long>(view.counts.audioPackets));
     if (decode) {
         char size[32];
-        snprintf(size, sizeof size, "%u x %u", view.video.Frame().width, view.video.Frame().height);
+        snprintf(size, sizeof size, "%u x %u", view.video.frame.width, view.video.frame.height);
         printf("   %7lld   %6lld   %7lld   %10s", static_cast<long long>(view.counts.decoded),
                static_cast<long long>(view.counts.failed), static_cast<long long>(view.counts.dropped), size);
     }

@@ -5,7 +5,7 @@
 #include "Tav/TavPacketUtil.h"
 #include "recording/IndexRecord.h"
 #include "recording/MediaFileMng.h"
-#include "tools/ViewDecoder.h"
+#include "video/CameraFeed.h"
 
 namespace {
 
@@ -16,7 +16,7 @@ bool IsKeyFrame(const uint8_t* packet)
 
 }  // namespace
 
-int32_t DecodeRecordFrame(MediaFileMng& manager, int32_t recordNumber, ViewDecoder* view, RecordFrameInfo* info)
+int32_t DecodeRecordFrame(MediaFileMng& manager, int32_t recordNumber, CameraFeed* view, RecordFrameInfo* info)
 {
     *info = RecordFrameInfo{};
     info->records = manager.RecordCount();
@@ -71,12 +71,13 @@ int32_t DecodeRecordFrame(MediaFileMng& manager, int32_t recordNumber, ViewDecod
             info->failedRecord = *position;
             return kRecordFrameUnreadable;
         }
-        info->decodeResult = view->Take(packet.data(), static_cast<uint32_t>(length));
+        bool captionChanged = false;
+        info->decodeResult = view->TakeVideo(packet.data(), static_cast<uint32_t>(length), FeedSettings{}, &captionChanged);
     }
-    if (info->decodeResult == kViewPacketDropped) {
+    if (info->decodeResult == kFeedPacketDropped) {
         return kRecordFrameDropped;
     }
-    if (info->decodeResult < 0 || view->Frame().width == 0 || view->Frame().height == 0) {
+    if (info->decodeResult < 0 || view->frame.width == 0 || view->frame.height == 0) {
         return kRecordFrameNotDecoded;
     }
     return kRecordFrameOk;

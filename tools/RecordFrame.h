@@ -5,7 +5,7 @@
 #include <cstdint>
 
 class MediaFileMng;
-class ViewDecoder;
+class CameraFeed;
 
 constexpr int32_t kRecordFrameOk = 0;
 constexpr int32_t kRecordFrameBeyondEnd = -1;    // no record of that number
@@ -26,4 +26,4 @@ struct RecordFrameInfo {
 };
 
 // `view` must be freshly created. The manager is left positioned anywhere.
-int32_t DecodeRecordFrame(MediaFileMng& manager, int32_t recordNumber, ViewDecoder* view, RecordFrameInfo* info);
+int32_t DecodeRecordFrame(MediaFileMng& manager, int32_t recordNumber, CameraFeed* view, RecordFrameInfo* info);

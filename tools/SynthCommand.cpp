@@ -17,6 +17,7 @@
 #include "tools/PendingFile.h"
 #include "tools/SynthArguments.h"
 #include "tools/SynthAudioSource.h"
+#include "tools/SynthEvents.h"
 #include "tools/SynthRecording.h"
 #include "tools/SynthVideoSource.h"
 
@@ -25,7 +26,7 @@ namespace {
 const char kSynthUsage[] =
     "usage: kvrtool synth OUT.kvr [--channel U:C:CODEC]... [--audio U:C:CODEC[:TRACK]]...\n"
     "                     [--size WxH] [--fps F] [--gop N] [--field-stacked] [--seconds S]\n"
-    "                     [--start TIME] [--tone HZ] [--force]\n"
+    "                     [--events] [--start TIME] [--tone HZ] [--force]\n"
     "\n"
     "Writes a recording pair (OUT.kvr and its index OUT.idx) whose packets follow one another\n"
     "in the order of their times, each dated to the hundredth of a second.\n"
@@ -44,6 +45,12 @@ const char kSynthUsage[] =
     "  --field-stacked            every picture is its two fields one above the other (first\n"
     "                             the odd rows, then the even rows) and its packets carry bit\n"
     "                             15 of the option mask; the height must be even\n"
+    "  --events                   every video packet carries an event record in option 8 that\n"
+    "                             the player draws over the picture: an event begins every 2 s,\n"
+    "                             cycling through motion (\"MOTION Zone 1 ... Entrance\"), alarm\n"
+    "                             input, video loss, tamper and a note, each shown with the time\n"
+    "                             it began; the coded pictures are the same as without it. The\n"
+    "                             recording must end by 2038-01-19T03:14:07\n"
     "  --audio U:C:CODEC[:TRACK]  audio on unit U (0 to 31), channel C (1 to 4), audio track\n"
     "                             TRACK (0 to 3, default 0), coded as g711 (mu-law, 1024-byte\n"
     "                             packets), g723 (24 kbit/s, 3072-byte packets) or ima (IMA\n"
@@ -73,6 +80,7 @@ struct SynthOptions {
     SynthVideoFormat format;
     int64_t startSeconds = 0;
     int32_t toneHz = 440;
+    bool events = false;
     bool force = false;
 };
 
@@ -112,6 +120,10 @@ int TakeSynthOption(const char* name, const char* value, SynthOptions* options)
     }
     if (strcmp(name, "--field-stacked") == 0) {
         format.fieldStacked = true;
+        return 1;
+    }
+    if (strcmp(name, "--events") == 0) {
+        options->events = true;
         return 1;
     }
     const struct {
@@ -164,6 +176,12 @@ std::string Conflict(const SynthOptions& options)
     if (format.fieldStacked && format.height % 2 != 0) {
         return "--field-stacked needs an even height, not " + std::to_string(format.height);
     }
+    if (options.events && options.video.empty()) {
+        return "--events needs a video --channel to carry them";
+    }
+    if (options.events && options.startSeconds + format.seconds - 1 > kSynthLastEventTime) {
+        return "--events needs a recording that ends by 2038-01-19T03:14:07";
+    }
     return "";
 }
 
@@ -208,6 +226,9 @@ int32_t MakeSources(const SynthOptions& options, std::vector<std::unique_ptr<Syn
         auto source = std::make_unique<SynthVideoSource>(stream, options.format);
         if (source->Open() != 0) {
             return kSynthEncodeFailed;
+        }
+        if (options.events) {
+            source->CarryEvents(options.startSeconds);
         }
         sources->push_back(std::move(source));
     }

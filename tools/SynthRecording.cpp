@@ -3,8 +3,6 @@
 #include <cstdint>
 #include <ctime>
 
-#include "Tav/TavPacketUtil.h"
-
 void StampPacketTime(PacketSpec* spec, int64_t startSeconds, int64_t micros)
 {
     const auto seconds = static_cast<time_t>(startSeconds + micros / 1000000);
@@ -44,8 +42,8 @@ int64_t WriteSynthPackets(RecordingWriter& writer, const std::vector<std::unique
             return built;
         }
         StampPacketTime(&spec, startSeconds, micros);
-        // Offsets are 32-bit and media files end below 2 GiB; synthetic packets carry no options.
-        if (writer.MediaOffset() + kTavHeaderSize + static_cast<int64_t>(spec.payload.size()) > INT32_MAX) {
+        // Offsets are 32-bit and media files end below 2 GiB.
+        if (writer.MediaOffset() + SynthPacketSize(spec) > INT32_MAX) {
             return kSynthTooLong;
         }
         if (writer.WritePacket(spec, indexKind) < 0) {

@@ -4,6 +4,7 @@
 
 #include "Tav/TavPacketUtil.h"
 #include "recording/MediaFileMng.h"
+#include "tools/SynthEvents.h"
 #include "tools/SynthIndexKinds.h"
 #include "video/JpegEncoder.h"
 #include "video/TestPattern.h"
@@ -18,7 +19,7 @@ constexpr int32_t kJpegQualities[] = {kSynthJpegQuality, 70, 50, 30};
 
 bool FitsPacket(const PacketSpec& spec)
 {
-    return kTavHeaderSize + spec.payload.size() <= kMediaReadCapacity;
+    return SynthPacketSize(spec) <= kMediaReadCapacity;
 }
 
 }  // namespace
@@ -46,6 +47,12 @@ int32_t SynthVideoSource::Open()
                         static_cast<uint32_t>(format.keyInterval)) == 0
                ? 0
                : kSynthEncodeFailed;
+}
+
+void SynthVideoSource::CarryEvents(int64_t startSeconds)
+{
+    events = true;
+    eventsStart = startSeconds;
 }
 
 int64_t SynthVideoSource::NextTime() const
@@ -106,6 +113,10 @@ int32_t SynthVideoSource::BuildNext(PacketSpec* spec, uint8_t* indexKind)
     spec->unit = stream.unit;
     spec->channel = stream.channel;
     spec->extraMaskBits = format.fieldStacked ? kTavOptionFlagBit15 : 0;
+    if (events) {
+        // Before coding, so the size checks count the option.
+        spec->options.push_back(SynthEventOption(eventsStart, NextTime()));
+    }
     const int32_t coded = stream.codec == kVideoCodecJpeg ? CodeJpeg(spec) : CodeStream(spec);
     if (coded != 0) {
         return coded;

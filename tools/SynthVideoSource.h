@@ -34,6 +34,9 @@ public:
 
     // Opens the stream encoder. 0, or kSynthEncodeFailed.
     int32_t Open();
+    // Every packet carries the event in progress as option 8 (see SynthEvents.h), for a
+    // recording that began at `startSeconds`. The coded pictures stay the same.
+    void CarryEvents(int64_t startSeconds);
     int64_t NextTime() const override;
     int32_t BuildNext(PacketSpec* spec, uint8_t* indexKind) override;
 
@@ -52,6 +55,8 @@ private:
     int64_t keyFrames = 0;
     int64_t otherFrames = 0;
     int32_t sequence = 0;
+    bool events = false;
+    int64_t eventsStart = 0;
     StreamEncoder encoder;
     std::vector<uint8_t> woven;     // field-stacked only: the picture as it is to be seen
     std::vector<uint8_t> picture;   // the picture as it is coded

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
@@ -9,6 +10,9 @@
 #include "tests/support/KvrtoolRun.h"
 #include "tests/support/RecordingFixture.h"
 #include "tests/tools/VideoToolFixtures.h"
+#include "video/BuiltInLogComposer.h"
+#include "video/ComposerLayout.h"
+#include "video/EventRecord.h"
 #include "video/FrameAdjustments.h"
 #include "video/FrameDecoder.h"
 #include "video/TestPattern.h"
@@ -24,6 +28,40 @@ uint32_t HeaderTime(const uint8_t* packet)
 {
     const uint8_t* time = packet + offsetof(PacketHeader, time);
     return static_cast<uint32_t>(time[0]) << 24 | time[1] << 16 | time[2] << 8 | time[3];
+}
+
+uint32_t Little(const uint8_t* bytes, int32_t count)
+{
+    uint32_t value = 0;
+    for (int32_t i = count - 1; i >= 0; --i) {
+        value = value << 8 | bytes[i];
+    }
+    return value;
+}
+
+// The text a view draws for an option 8, item after item as the composer's layout asks.
+std::string OverlayText(const uint8_t* option8, int32_t option8Length)
+{
+    BuiltInLogComposer composer;
+    ComposerLayout layout;
+    memcpy(layout.bytes, composer.GetLayout(), kComposerLayoutSize);
+    std::string text;
+    for (int32_t item = 0; item < layout.ItemCount(); ++item) {
+        if ((layout.ItemMask() >> item & 1) != 0) {
+            char buffer[kComposerTextCapacity] = {};
+            composer.ComposeText(option8 + kEventHeadSize, option8Length - kEventHeadSize, 1u << item, buffer,
+                                 kComposerTextCapacity);
+            text += buffer;
+            text += ' ';
+        }
+    }
+    return text;
+}
+
+std::vector<uint8_t> PayloadOf(const std::vector<uint8_t>& packet)
+{
+    const uint8_t* payload = TavGetPayload(packet.data());
+    return std::vector<uint8_t>(payload, payload + TavGetPayloadLength(packet.data()));
 }
 
 }  // namespace
@@ -120,6 +158,66 @@ TEST(KvrtoolSynth, FieldStackedPicturesWeaveBackIntoThePattern)
     }
 }
 
+// With --events every video packet carries the event in progress as a shown option 8 from
+// source 0, dated with the packet's second, which the built-in composer turns into the
+// schedule's texts; audio packets carry none, and the coded pictures are those of the same
+// recording without events, which carries no options at all.
+TEST(KvrtoolSynth, EventsRideInOptionEightOfEveryVideoPacket)
+{
+    const std::string streams = " --channel 0:1:jpeg --channel 0:2:mpeg4 --channel 1:4:h264 --audio 0:1:g711"
+                                " --fps 1 --gop 3 --seconds 10 --start 2030-06-07T08:09:10";
+    RecordingFiles plainFiles;
+    RecordingFiles eventFiles;
+    const ToolRun plain = Synth(plainFiles, streams);
+    const ToolRun events = Synth(eventFiles, streams + " --events");
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    ASSERT_EQ(events.status, 0) << events.err;
+    const std::vector<ReadRecord> plainRecords = ReadAllRecords(plainFiles.media, plainFiles.index);
+    const std::vector<ReadRecord> eventRecords = ReadAllRecords(eventFiles.media, eventFiles.index);
+    ASSERT_EQ(eventRecords.size(), plainRecords.size());
+    for (const ReadRecord& record : plainRecords) {
+        ASSERT_FALSE(record.packet.empty());
+        EXPECT_EQ(TavGetOptionMask(record.packet.data()), 0);
+    }
+
+    // One event every 2 s from the start, 08:09:10.
+    const char* const expected[] = {
+        "MOTION Zone 1 08:09:10 Entrance  ",
+        "ALARM Input 2 08:09:12 Door contact  ",
+        "VIDEO LOSS  08:09:14   ",
+        "TAMPER Zone 3 08:09:16 Lens covered  ",
+        "NOTE  08:09:18 Shift change Operator 7 ",
+    };
+    for (const int32_t channelNumber : {0, 1, 7}) {
+        const std::vector<int32_t> frames = VideoRecordsOf(eventRecords, channelNumber);
+        ASSERT_EQ(frames.size(), 10u);
+        for (size_t k = 0; k < frames.size(); ++k) {
+            const std::vector<uint8_t>& packet = eventRecords[static_cast<size_t>(frames[k])].packet;
+            PacketOptions options{};
+            ASSERT_TRUE(TavParseOptions(packet.data(), &options));
+            ASSERT_NE(options.option8, nullptr) << channelNumber << " " << k;
+            const uint8_t* option8 = options.option8;
+            EXPECT_EQ(option8[kEventFlagsOffset], 0x87);
+            EXPECT_EQ(option8[kEventSourceOffset], 0);
+            EXPECT_EQ(Little(option8 + kEventTimeOffset, 4), HeaderTime(packet.data())) << k;
+            EXPECT_EQ(Little(option8 + kEventNumberOffset, 2), k / 2) << k;
+            EXPECT_EQ(OverlayText(option8, options.option8Length), expected[k / 2]) << channelNumber << " " << k;
+            EXPECT_EQ(PayloadOf(packet), PayloadOf(plainRecords[static_cast<size_t>(frames[k])].packet))
+                << channelNumber << " " << k;
+        }
+    }
+    for (const ReadRecord& record : eventRecords) {
+        if (TavIsAudio(record.packet.data())) {
+            EXPECT_EQ(TavGetOptionMask(record.packet.data()), 0);
+        }
+    }
+    // The option area of a JPEG packet lies inside the picture's first marker segment: it still decodes.
+    const ToolRun decoded = Kvrtool("play --decode --json --speed 5 '" + eventFiles.media + "'");
+    EXPECT_NE(decoded.out.find(R"("number":0,"videoPackets":10,"audioPackets":0,"decoded":10,"failed":0)"),
+              std::string::npos)
+        << decoded.out;
+}
+
 TEST(KvrtoolSynth, RefusesVideoOptionsItCannotHonour)
 {
     RecordingFiles files;
@@ -144,6 +242,9 @@ TEST(KvrtoolSynth, RefusesVideoOptionsItCannotHonour)
         {"--channel 0:1:h264 --gop 257", "bad argument '--gop' '257'"},   // past the sequence byte
         {"--channel 0:1:h264 --gop", "bad argument '--gop'"},
         {"--fps 10", "usage: kvrtool synth"},   // no stream
+        {"--audio 0:1:g711 --events", "--events needs a video --channel to carry them"},
+        {"--channel 0:1:jpeg --events --start 2038-01-19T03:14:00 --seconds 9",
+         "--events needs a recording that ends by 2038-01-19T03:14:07"},
     };
     for (const auto& c : cases) {
         const ToolRun run = Synth(files, c.options);
@@ -156,4 +257,8 @@ TEST(KvrtoolSynth, RefusesVideoOptionsItCannotHonour)
     const ToolRun decoded = Kvrtool("play --decode --json --speed 5 '" + files.media + "'");
     EXPECT_NE(decoded.out.find(R"("decoded":1,"failed":0,"dropped":0,"width":2048,"height":1536)"), std::string::npos)
         << decoded.out;
+    // Events up to the last second a view shows are accepted.
+    const ToolRun lastEvents =
+        Synth(files, "--channel 0:1:jpeg --events --start 2038-01-19T03:14:00 --seconds 8 --force");
+    EXPECT_EQ(lastEvents.status, 0) << lastEvents.err;
 }

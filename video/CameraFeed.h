@@ -1,0 +1,81 @@
+// What a camera view does with the packets of its channel, without a window: the frame
+// sequence check, the decode into the view's frame, the adjustments of special frame sizes,
+// the event text drawn over the picture and the date and time caption. The player's views,
+// kvrtool and the tests all run this one class, so headless runs exercise the player's code.
+//
+// The frame buffer and the decoder are made by Create and freed by Destroy (or the destructor).
+// `lock` guards the decoder, the frame, the sequence, the overlay text and the caption between
+// the thread that feeds packets and the thread that paints or saves them.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+#include "video/CaptionText.h"
+#include "video/DecodedFrame.h"
+
+class LogComposer;
+struct ComposerLayout;
+struct FrameDecoder;
+
+// TakeVideo's results besides DecodeVideoPacket's own.
+constexpr int32_t kFeedPacketDropped = 1;    // the sequence check dropped it: nothing changed
+constexpr int32_t kFeedNoFrameBuffer = -2;   // the view has no frame buffer: nothing changed
+
+// What the view's grid says for each packet.
+struct FeedSettings {
+    bool naturalSize = false;          // frames shown at their own size (field-stacked frames woven)
+    uint32_t areaWidth = 0;            // the view's video area at its last paint
+    uint32_t areaHeight = 0;
+    LogComposer* composer = nullptr;   // null: no overlay text is composed
+    const ComposerLayout* composerLayout = nullptr;
+    uint32_t overlaySourceMask = 1;    // option-8 source numbers accepted (bit n: source n)
+};
+
+class CameraFeed {
+public:
+    CameraFeed();
+    ~CameraFeed();
+    CameraFeed(const CameraFeed&) = delete;
+    CameraFeed& operator=(const CameraFeed&) = delete;
+
+    // 0, or -1 when memory is short (then video packets are ignored). With `clearPixels` the
+    // whole buffer starts black, for callers that may write out a frame nothing has filled.
+    int32_t Create(bool clearPixels = false);
+    // Frees the decoder and the frame buffer; the feed can be made again.
+    void Destroy();
+    bool Ready() const { return decoder != nullptr && frame.pixels != nullptr; }
+
+    // A video packet of the channel. kFeedPacketDropped, kFeedNoFrameBuffer, or the decode's
+    // result; after a decode (failed or not) the caption follows the packet and hasFrame is set.
+    // `captionChanged` tells whether the caption was formatted (the view then reports its
+    // position).
+    int32_t TakeVideo(const uint8_t* packet, uint32_t length, const FeedSettings& settings, bool* captionChanged);
+
+    // Stop: no picture, black pixels, no caption and no overlay text. The sequence is kept.
+    void Reset();
+    // The overlay text becomes empty.
+    void ClearOverlay();
+
+    // Copies of the texts, taken under the lock.
+    std::string Caption();
+    std::string OverlayText();
+
+    std::recursive_mutex lock;
+    DecodedFrame frame;
+    int32_t lastSequence = -1;   // -1: waiting for a key frame
+    std::string overlayText;
+    char caption[kCaptionCapacity] = {};
+    std::atomic<int32_t> hasFrame{0};
+
+private:
+    bool PassesSequenceCheck(const uint8_t* packet);
+    void ComposeOverlayText(const uint8_t* packet, const FeedSettings& settings);
+    void NoteDrawnBytes();
+
+    FrameDecoder* decoder = nullptr;
+    size_t drawnBytes = 0;   // pixels written since the buffer was last cleared
+};

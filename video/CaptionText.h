@@ -1,0 +1,17 @@
+// The date and time caption of a camera view, taken from a video packet's header: the packet's
+// `time` as a UTC date when that date is in 2001 or later, else the header's own date fields.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Long enough for any caption the format can give from the header's byte-sized fields.
+constexpr size_t kCaptionCapacity = 64;
+
+// Month names for months 1 to 12, as the recorders' own players show them.
+const char* CaptionMonthName(int32_t month);
+
+// Writes "Mar 05,2010 14:07:09.350" into `caption` (at most `capacity` bytes, terminated).
+// False, with `caption` untouched, when the time is before 2001 (or cannot be a date) and the
+// header's month is outside 1 to 12.
+bool FormatPacketCaption(const uint8_t* packet, char* caption, size_t capacity);
