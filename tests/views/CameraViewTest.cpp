@@ -10,6 +10,7 @@
 #include "playback/QelSmartHandler.h"
 #include "tests/video/VideoFixtures.h"
 #include "tests/views/ViewTestSupport.h"
+#include "video/EventRecord.h"
 #include "video/JpegEncoder.h"
 
 namespace {
@@ -215,7 +216,22 @@ TEST_F(CameraViewTest, AudioIsRoutedOnlyFromTheSelectedOrOnlyView)
 TEST_F(CameraViewTest, PacketsFromThePlaybackThreadWhilePainting)
 {
     CCamera* view = SingleView(400, 320);
-    const auto packets = StreamPacketsOf(kVideoCodecH264, 176, 144, 30, 10);
+    // Every packet carries an event, so the views compose while the overlays are reset.
+    auto packets = StreamPacketsOf(kVideoCodecH264, 176, 144, 30, 10);
+    EventSpec event;
+    event.time = 1267798029;
+    event.kind = kEventKindMotion;
+    event.place = 2;
+    std::vector<uint8_t> option;
+    ASSERT_EQ(EncodeEventOption(event, &option), 0);
+    for (auto& packet : packets) {
+        PacketSpec spec;
+        spec.type = packet[0];
+        spec.sequence = packet[1];
+        spec.options = {PacketOptionSpec{8, std::vector<uint8_t>(option.begin() + 2, option.end())}};
+        spec.payload = PayloadOf(packet);
+        packet = BuildPacket(spec);
+    }
     std::atomic<bool> done{false};
     std::thread feeder([&] {
         for (const auto& packet : packets) {
@@ -231,6 +247,9 @@ TEST_F(CameraViewTest, PacketsFromThePlaybackThreadWhilePainting)
     }
     feeder.join();
     EXPECT_EQ(dialog.positions.size(), packets.size());
+    // The last reset may have come after the last packet; the next key frame composes again.
+    TestDialog::Deliver(view, packets[20]);
+    EXPECT_EQ(view->feed.OverlayText().rfind("MOTION Zone 2 ", 0), 0u) << view->feed.OverlayText();
     EXPECT_EQ(view->feed.frame.width, 176u);
     EXPECT_EQ(view->feed.hasFrame.load(), 1);
 }
