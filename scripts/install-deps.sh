@@ -13,7 +13,7 @@ packages=(
   fonts-liberation2
 )
 if [ "${1:-}" = "--test" ]; then
-  packages+=(xvfb xauth xdotool imagemagick)
+  packages+=(xvfb xauth xdotool imagemagick python3)
 fi
 
 missing=()

@@ -15,13 +15,6 @@
 
 namespace {
 
-std::vector<uint8_t> JpegPacketWith(PacketSpec spec, uint32_t width, uint32_t height)
-{
-    std::vector<uint8_t> jpeg;
-    EXPECT_EQ(EncodeJpeg(PatternPicture(width, height, 0).data(), width, height, 90, false, &jpeg), 0);
-    return BuildPacket(MakeJpegPacketSpec(spec, jpeg));
-}
-
 // Gives "<item bit>" for every item and remembers how much event data it was shown.
 class RecordingComposer : public LogComposer {
 public:

@@ -23,6 +23,13 @@ std::vector<uint8_t> JpegPacketOf(uint32_t width, uint32_t height, uint32_t inde
     return BuildPacket(MakeJpegPacketSpec(PacketSpec{}, jpeg));
 }
 
+std::vector<uint8_t> JpegPacketWith(const PacketSpec& spec, uint32_t width, uint32_t height)
+{
+    std::vector<uint8_t> jpeg;
+    EXPECT_EQ(EncodeJpeg(PatternPicture(width, height, 0).data(), width, height, 90, false, &jpeg), 0);
+    return BuildPacket(MakeJpegPacketSpec(spec, jpeg));
+}
+
 std::vector<std::vector<uint8_t>> StreamPacketsOf(VideoCodecId codec, uint32_t width, uint32_t height, uint32_t count,
                                                   uint32_t keyInterval)
 {

@@ -11,6 +11,9 @@
 // The pattern of frame `index`, packed BGR, top row first.
 std::vector<uint8_t> PatternPicture(uint32_t width, uint32_t height, uint32_t index, uint32_t seed = 0);
 
+// A whole JPEG-typed packet (the header inside the stream) of pattern frame 0, with the header
+// fields and options of `spec`.
+std::vector<uint8_t> JpegPacketWith(const PacketSpec& spec, uint32_t width, uint32_t height);
 // A whole JPEG-typed packet (the header inside the stream) of pattern frame `index`.
 std::vector<uint8_t> JpegPacketOf(uint32_t width, uint32_t height, uint32_t index, bool grayscale = false);
 // Packets of a stream (type 0x44 MPEG-4 or 0x45 H.264) of `count` pattern frames, key frame

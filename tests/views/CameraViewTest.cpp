@@ -15,13 +15,6 @@
 
 namespace {
 
-std::vector<uint8_t> JpegPacketWith(PacketSpec spec, uint32_t width, uint32_t height)
-{
-    std::vector<uint8_t> jpeg;
-    EXPECT_EQ(EncodeJpeg(PatternPicture(width, height, 0).data(), width, height, 90, false, &jpeg), 0);
-    return BuildPacket(MakeJpegPacketSpec(spec, jpeg));
-}
-
 // A JPEG packet whose picture is cut short: the decoder rejects it.
 std::vector<uint8_t> DamagedJpegPacket(PacketSpec spec)
 {

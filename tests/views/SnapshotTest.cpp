@@ -71,9 +71,7 @@ protected:
     {
         PacketSpec spec;
         spec.time = 1267798029;
-        std::vector<uint8_t> jpeg;
-        EXPECT_EQ(EncodeJpeg(PatternPicture(width, height, 0).data(), width, height, 90, false, &jpeg), 0);
-        return BuildPacket(MakeJpegPacketSpec(spec, jpeg));
+        return JpegPacketWith(spec, width, height);
     }
 
     TempDir dir;

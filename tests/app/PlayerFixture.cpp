@@ -1,0 +1,174 @@
+#include "tests/app/PlayerFixture.h"
+
+#include <QCoreApplication>
+#include <QTest>
+#include <dirent.h>
+#include <limits.h>
+#include <unistd.h>
+
+#include "playback/PlaybackEngine.h"
+#include "playback/QelSmartControlThread.h"
+#include "playback/QelSmartHandler.h"
+#include "recording/RecordingWriter.h"
+#include "tests/video/VideoFixtures.h"
+#include "video/CCamera.h"
+#include "video/CaptionText.h"
+#include "video/JpegEncoder.h"
+
+namespace {
+
+constexpr uint32_t kFrameWidth = 64;
+constexpr uint32_t kFrameHeight = 48;
+
+PacketSpec TimedSpec(uint16_t channel, int32_t atMs)
+{
+    PacketSpec spec;
+    spec.unit = 0;
+    spec.channel = channel;
+    spec.year = 2026;
+    spec.month = 3;
+    spec.day = 4;
+    spec.hour = static_cast<uint8_t>(5 + atMs / 3600000);
+    spec.minute = static_cast<uint8_t>(atMs / 60000 % 60);
+    spec.second = static_cast<uint8_t>(atMs / 1000 % 60);
+    spec.hundredths = static_cast<uint8_t>(atMs / 10 % 100);
+    return spec;
+}
+
+}  // namespace
+
+PlayerRecording WritePlayerRecording(const TempDir& dir, const std::string& name, const PlayerRecordingSpec& spec)
+{
+    PlayerRecording recording;
+    recording.media = dir.File(name + ".kvr");
+    recording.index = dir.File(name + ".idx");
+    RecordingWriter writer;
+    EXPECT_EQ(writer.Create(recording.media, recording.index), 0);
+    for (int32_t frame = 0; frame < spec.frames; ++frame) {
+        const std::vector<uint8_t> picture = PatternPicture(kFrameWidth, kFrameHeight, static_cast<uint32_t>(frame));
+        std::vector<uint8_t> jpeg;
+        EXPECT_EQ(EncodeJpeg(picture.data(), kFrameWidth, kFrameHeight, 80, false, &jpeg), 0);
+        for (int32_t channel = 1; channel <= spec.channels; ++channel) {
+            if (recording.records == spec.badRecordAt) {
+                EXPECT_EQ(writer.WriteIndexRecord(MakeIndexRecord(0, 1, 0x00, 0x7FFFFF00)), 0);
+                recording.captions.emplace_back();
+                ++recording.records;
+            }
+            const PacketSpec packet =
+                MakeJpegPacketSpec(TimedSpec(static_cast<uint16_t>(channel), frame * spec.gapMs), jpeg);
+            EXPECT_GE(writer.WritePacket(packet, 0x00), 0);
+            char caption[kCaptionCapacity] = {};
+            FormatPacketCaption(BuildPacket(packet).data(), caption, sizeof caption);
+            recording.captions.emplace_back(caption);
+            ++recording.records;
+            if (spec.audio && channel == 1) {
+                PacketSpec sound = TimedSpec(1, frame * spec.gapMs);
+                sound.type = 0x92;   // audio, G.711
+                sound.payload.assign(1024, 0xFF);
+                EXPECT_GE(writer.WritePacket(sound, 0x12), 0);
+                recording.captions.emplace_back();
+                ++recording.records;
+            }
+        }
+    }
+    EXPECT_EQ(writer.Close(), 0);
+    return recording;
+}
+
+bool FileIsOpen(const std::string& path)
+{
+    char wanted[PATH_MAX];
+    if (realpath(path.c_str(), wanted) == nullptr) {
+        return false;
+    }
+    DIR* fds = opendir("/proc/self/fd");
+    if (fds == nullptr) {
+        return false;
+    }
+    bool open = false;
+    while (dirent* entry = readdir(fds)) {
+        char target[PATH_MAX];
+        const std::string link = std::string("/proc/self/fd/") + entry->d_name;
+        const ssize_t length = readlink(link.c_str(), target, sizeof target - 1);
+        if (length > 0) {
+            target[length] = '\0';
+            open = open || std::string(target) == wanted;
+        }
+    }
+    closedir(fds);
+    return open;
+}
+
+bool WaitUntil(const std::function<bool()>& predicate, int timeoutMs)
+{
+    return QTest::qWaitFor(predicate, timeoutMs);
+}
+
+PlayerTest::PlayerTest()
+{
+    SetDialogResponder(&responder);
+    DebugOutputSetSink(&debugOutput);
+}
+
+PlayerTest::~PlayerTest()
+{
+    dlg.reset();
+    DebugOutputSetSink(nullptr);
+    SetDialogResponder(nullptr);
+}
+
+void PlayerTest::Start(const std::string& commandLine)
+{
+    dlg = std::make_unique<CKvrPlayerDlg>();
+    if (!commandLine.empty()) {
+        dlg->m_strMediaPath = commandLine;
+        dlg->m_bCommandLineFile = 1;
+    }
+    ASSERT_EQ(dlg->Create(), 0);
+    dlg->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg.get()));
+}
+
+void PlayerTest::StartPlaying(const std::string& mediaPath)
+{
+    Start(mediaPath);
+    // A run resets the settings as it begins: commands tested on it wait for it to have begun.
+    ASSERT_TRUE(WaitUntil([&] { return Handler() != nullptr && Handler()->readCount.load() > 0; }));
+}
+
+QelSmartControlThread* PlayerTest::Control() const
+{
+    return dlg->Engine() != nullptr ? dlg->Engine()->controlThread : nullptr;
+}
+
+QelSmartHandler* PlayerTest::Handler() const
+{
+    return dlg->Engine() != nullptr ? dlg->Engine()->smartHandler : nullptr;
+}
+
+int32_t PlayerTest::Status() const
+{
+    return Control() != nullptr ? Control()->Status() : kThreadStopped;
+}
+
+CCamera* PlayerTest::View(int32_t index) const
+{
+    return dlg->m_wndCameraWindow.View(index);
+}
+
+std::string PlayerTest::Caption(int32_t view) const
+{
+    CCamera* camera = View(view);
+    return camera != nullptr ? camera->feed.Caption() : std::string();
+}
+
+bool PlayerTest::SettlesPaused(const std::function<void()>& action)
+{
+    QelSmartControlThread* control = Control();
+    const uint32_t pauses = control->workerPauses.load();
+    action();
+    // Only a wait counts, so a worker that is counted again has stopped after the action. (The
+    // status alone can say running: a resume marks it so after waking the worker, which may
+    // already have paused itself again.) Its position report was handled before it went on.
+    return WaitUntil([&] { return control->workerPauses.load() > pauses; });
+}
