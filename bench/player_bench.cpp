@@ -1,0 +1,272 @@
+// The whole player, offscreen, with its views laid out at 1280 x 960, on a 16-channel D1 H.264
+// recording: at Fastest, the frames decoded and the repaints of each view per second, the CPU of
+// the threads and the resident memory; at Normal, the time to play 20 s of recording against the
+// recording's own span; and seeks while the position slider is dragged over a D1 H.264 channel:
+// seeks a second that show their key frame, and the delay from a slider move to its picture.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QSlider>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+#include <unistd.h>
+
+#include "app/CKvrPlayerDlg.h"
+#include "bench/BenchRecording.h"
+#include "playback/QelSmartControlThread.h"
+#include "playback/QelSmartHandler.h"
+#include "playback/WorkerPause.h"
+#include "recording/RecordingWriter.h"
+#include "video/CCamera.h"
+#include "video/StreamEncoder.h"
+#include "video/TestPattern.h"
+
+namespace {
+
+constexpr uint32_t kWidth = 704;
+constexpr uint32_t kHeight = 480;
+constexpr uint32_t kFps = 25;
+constexpr uint32_t kKeyInterval = 25;
+constexpr int kChannels = 16;
+
+// Counts the paints of every widget it watches.
+class PaintCounter : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+    int64_t paints = 0;
+};
+
+std::vector<PacketSpec> EncodeStream(uint32_t frames)
+{
+    StreamEncoder encoder;
+    if (encoder.Open(kVideoCodecH264, kWidth, kHeight, kFps, kKeyInterval) != 0) {
+        fprintf(stderr, "cannot open the H.264 encoder\n");
+        exit(1);
+    }
+    std::vector<uint8_t> picture(kWidth * kHeight * 3);
+    std::vector<PacketSpec> specs;
+    uint8_t sequence = 0;
+    for (uint32_t i = 0; i < frames; ++i) {
+        DrawTestPattern(picture.data(), kWidth, kHeight, i, 3);
+        PacketSpec spec;
+        spec.type = 0x45;
+        spec.time = 1267798029 + i / kFps;
+        spec.hundredths = static_cast<uint8_t>(i % kFps * (100 / kFps));
+        bool key = false;
+        encoder.Encode(picture.data(), &spec.payload, &key);
+        sequence = key ? 0 : static_cast<uint8_t>(sequence + 1);
+        spec.sequence = sequence;
+        specs.push_back(spec);
+    }
+    return specs;
+}
+
+void WriteRecording(const std::string& media, const std::vector<PacketSpec>& stream, int channels)
+{
+    RecordingWriter writer;
+    writer.Create(media, media.substr(0, media.size() - 3) + "idx");
+    for (const PacketSpec& frame : stream) {
+        for (int c = 0; c < channels; ++c) {
+            PacketSpec spec = frame;
+            spec.unit = static_cast<uint16_t>(c / 4);
+            spec.channel = static_cast<uint16_t>(c % 4 + 1);
+            writer.WritePacket(spec);
+        }
+    }
+    if (writer.Close() != 0) {
+        fprintf(stderr, "cannot write %s\n", media.c_str());
+        exit(1);
+    }
+}
+
+long ResidentKilobytes()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) {
+            return std::strtol(line.c_str() + 6, nullptr, 10);
+        }
+    }
+    return -1;
+}
+
+// CPU seconds of each thread of the process, by thread id.
+std::vector<std::pair<long, double>> ThreadCpuSeconds()
+{
+    std::vector<std::pair<long, double>> threads;
+    DIR* tasks = opendir("/proc/self/task");
+    if (tasks == nullptr) {
+        return threads;
+    }
+    const double ticks = static_cast<double>(sysconf(_SC_CLK_TCK));
+    while (dirent* entry = readdir(tasks)) {
+        if (entry->d_name[0] == '.') {
+            continue;
+        }
+        std::ifstream stat(std::string("/proc/self/task/") + entry->d_name + "/stat");
+        std::string text((std::istreambuf_iterator<char>(stat)), {});
+        const size_t close = text.rfind(')');
+        if (close == std::string::npos) {
+            continue;
+        }
+        std::istringstream fields(text.substr(close + 2));
+        std::string field;
+        double user = 0;
+        double system = 0;
+        for (int i = 3; i <= 15 && fields >> field; ++i) {
+            if (i == 14) {
+                user = std::stod(field);
+            } else if (i == 15) {
+                system = std::stod(field);
+            }
+        }
+        threads.emplace_back(std::strtol(entry->d_name, nullptr, 10), (user + system) / ticks);
+    }
+    closedir(tasks);
+    return threads;
+}
+
+double CpuOf(const std::vector<std::pair<long, double>>& threads, long id)
+{
+    for (const auto& [thread, seconds] : threads) {
+        if (thread == id) {
+            return seconds;
+        }
+    }
+    return 0;
+}
+
+struct Player {
+    Player()
+    {
+        dlg.Create();
+        dlg.resize(1290, 1050);   // the grid gets 1280 x 960
+        dlg.show();
+        QApplication::processEvents();
+    }
+    ~Player() { dlg.done(0); }
+    QelSmartHandler* Handler() const { return dlg.Engine()->smartHandler; }
+    QelSmartControlThread* Control() const { return dlg.Engine()->controlThread; }
+    CKvrPlayerDlg dlg;
+};
+
+void BenchFastest(const std::string& media, int64_t records)
+{
+    Player player;
+    player.Handler()->speedIndex = 5;
+    PaintCounter counter;
+    const uint32_t pauses = player.Control()->workerPauses.load();
+    const auto cpuBefore = ThreadCpuSeconds();
+    QElapsedTimer clock;
+    clock.start();
+    player.dlg.OpenRecording(media);
+    for (int i = 0; i < kChannels; ++i) {
+        player.dlg.m_wndCameraWindow.View(i)->installEventFilter(&counter);
+    }
+    while (WaitForWorkerPause(*player.Control(), pauses, 5) == kWorkerStillBusy) {
+        QApplication::processEvents();
+    }
+    const double seconds = clock.nsecsElapsed() / 1e9;
+    const auto cpuAfter = ThreadCpuSeconds();
+    const long ui = getpid();
+    double others = 0;
+    for (const auto& [thread, cpu] : cpuAfter) {
+        if (thread != ui) {
+            others += cpu - CpuOf(cpuBefore, thread);
+        }
+    }
+    printf("Fastest, %d D1 H.264 channels, %lld frames in %.2f s:\n", kChannels, static_cast<long long>(records),
+           seconds);
+    printf("  frames decoded: %.0f a second\n", records / seconds);
+    printf("  repaints: %.1f a second per view\n", counter.paints / seconds / kChannels);
+    printf("  CPU: user-interface thread %.0f %%, playback and other threads %.0f %% (of one core)\n",
+           (CpuOf(cpuAfter, ui) - CpuOf(cpuBefore, ui)) / seconds * 100, others / seconds * 100);
+    printf("  resident: %.1f MB\n", ResidentKilobytes() / 1024.0);
+}
+
+void BenchNormal(const std::string& media, double span)
+{
+    Player player;
+    const uint32_t pauses = player.Control()->workerPauses.load();
+    QElapsedTimer clock;
+    clock.start();
+    player.dlg.OpenRecording(media);
+    while (WaitForWorkerPause(*player.Control(), pauses, 5) == kWorkerStillBusy) {
+        QApplication::processEvents();
+    }
+    const double seconds = clock.nsecsElapsed() / 1e9;
+    printf("Normal: %.2f s of recording played in %.2f s (%+.1f %%)\n", span, seconds, (seconds / span - 1) * 100);
+}
+
+void BenchSeek(const std::string& media, uint32_t frames)
+{
+    Player player;
+    player.dlg.OpenRecording(media);
+    QSlider* slider = player.dlg.m_sliderPosition;
+    CCamera* view = player.dlg.m_wndCameraWindow.View(0);
+    PaintCounter counter;
+    view->installEventFilter(&counter);
+    player.dlg.OnButtonPause();
+    QApplication::processEvents();
+    slider->setSliderDown(true);
+    std::vector<double> delays;
+    QElapsedTimer total;
+    total.start();
+    for (int i = 0; i < 200; ++i) {
+        // Key frames only: a seek shows the record at its position when that is a key frame.
+        const int position = static_cast<int>((static_cast<uint32_t>(i * 7) % (frames / kKeyInterval)) * kKeyInterval);
+        const int64_t paintsBefore = counter.paints;
+        const uint32_t pauses = player.Control()->workerPauses.load();
+        QElapsedTimer delay;
+        delay.start();
+        slider->setSliderPosition(position);
+        slider->triggerAction(QAbstractSlider::SliderMove);
+        while (WaitForWorkerPause(*player.Control(), pauses, 0) == kWorkerStillBusy || counter.paints == paintsBefore) {
+            QApplication::processEvents();
+            if (delay.elapsed() > 2000) {
+                fprintf(stderr, "seek to %d showed nothing\n", position);
+                exit(1);
+            }
+        }
+        delays.push_back(delay.nsecsElapsed() / 1e6);
+    }
+    const double seconds = total.nsecsElapsed() / 1e9;
+    slider->setSliderDown(false);
+    std::sort(delays.begin(), delays.end());
+    printf("Seek while dragging, D1 H.264: %.0f key-frame seeks a second; slider move to picture median %.1f ms, "
+           "worst %.1f ms\n",
+           delays.size() / seconds, delays[delays.size() / 2], delays.back());
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    const std::string directory = BenchDirectory(argc, argv);
+    int qtArgc = 1;
+    QApplication application(qtArgc, argv);
+    const uint32_t frames = 20 * kFps;
+    const std::vector<PacketSpec> stream = EncodeStream(frames);
+    const std::string sixteen = directory + "/player16.kvr";
+    const std::string one = directory + "/player1.kvr";
+    WriteRecording(sixteen, stream, kChannels);
+    WriteRecording(one, stream, 1);
+    BenchFastest(sixteen, static_cast<int64_t>(frames) * kChannels);
+    BenchSeek(one, frames);
+    BenchNormal(sixteen, (frames - 1) / static_cast<double>(kFps));
+    return 0;
+}
