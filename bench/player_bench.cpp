@@ -6,7 +6,9 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QEventLoop>
 #include <QSlider>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -20,6 +22,7 @@
 
 #include "app/CKvrPlayerDlg.h"
 #include "bench/BenchRecording.h"
+#include "playback/PlaybackEngine.h"
 #include "playback/QelSmartControlThread.h"
 #include "playback/QelSmartHandler.h"
 #include "playback/WorkerPause.h"
@@ -148,6 +151,26 @@ double CpuOf(const std::vector<std::pair<long, double>>& threads, long id)
     return 0;
 }
 
+// Runs the user-interface thread's event loop, as the program does, until `done` holds.
+template <typename Done>
+bool RunUntil(Done done, int timeoutMs)
+{
+    QEventLoop loop;
+    QTimer poll;
+    QElapsedTimer clock;
+    clock.start();
+    bool met = false;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        met = done();
+        if (met || clock.elapsed() > timeoutMs) {
+            loop.quit();
+        }
+    });
+    poll.start(1);
+    loop.exec();
+    return met;
+}
+
 struct Player {
     Player()
     {
@@ -175,9 +198,7 @@ void BenchFastest(const std::string& media, int64_t records)
     for (int i = 0; i < kChannels; ++i) {
         player.dlg.m_wndCameraWindow.View(i)->installEventFilter(&counter);
     }
-    while (WaitForWorkerPause(*player.Control(), pauses, 5) == kWorkerStillBusy) {
-        QApplication::processEvents();
-    }
+    RunUntil([&] { return WaitForWorkerPause(*player.Control(), pauses, 0) != kWorkerStillBusy; }, 600000);
     const double seconds = clock.nsecsElapsed() / 1e9;
     const auto cpuAfter = ThreadCpuSeconds();
     const long ui = getpid();
@@ -203,9 +224,7 @@ void BenchNormal(const std::string& media, double span)
     QElapsedTimer clock;
     clock.start();
     player.dlg.OpenRecording(media);
-    while (WaitForWorkerPause(*player.Control(), pauses, 5) == kWorkerStillBusy) {
-        QApplication::processEvents();
-    }
+    RunUntil([&] { return WaitForWorkerPause(*player.Control(), pauses, 0) != kWorkerStillBusy; }, 600000);
     const double seconds = clock.nsecsElapsed() / 1e9;
     printf("Normal: %.2f s of recording played in %.2f s (%+.1f %%)\n", span, seconds, (seconds / span - 1) * 100);
 }
@@ -218,27 +237,32 @@ void BenchSeek(const std::string& media, uint32_t frames)
     CCamera* view = player.dlg.m_wndCameraWindow.View(0);
     PaintCounter counter;
     view->installEventFilter(&counter);
+    // Paused: the worker finishes its packet and waits.
+    uint32_t pauses = player.Control()->workerPauses.load();
     player.dlg.OnButtonPause();
-    QApplication::processEvents();
+    RunUntil([&] { return player.Control()->Status() == kThreadSuspended; }, 5000);
     slider->setSliderDown(true);
     std::vector<double> delays;
     QElapsedTimer total;
     total.start();
     for (int i = 0; i < 200; ++i) {
         // Key frames only: a seek shows the record at its position when that is a key frame.
-        const int position = static_cast<int>((static_cast<uint32_t>(i * 7) % (frames / kKeyInterval)) * kKeyInterval);
+        const int position = static_cast<int>((static_cast<uint32_t>(i * 7 + 1) % (frames / kKeyInterval)) * kKeyInterval);
         const int64_t paintsBefore = counter.paints;
-        const uint32_t pauses = player.Control()->workerPauses.load();
+        pauses = player.Control()->workerPauses.load();
         QElapsedTimer delay;
         delay.start();
         slider->setSliderPosition(position);
         slider->triggerAction(QAbstractSlider::SliderMove);
-        while (WaitForWorkerPause(*player.Control(), pauses, 0) == kWorkerStillBusy || counter.paints == paintsBefore) {
-            QApplication::processEvents();
-            if (delay.elapsed() > 2000) {
-                fprintf(stderr, "seek to %d showed nothing\n", position);
-                exit(1);
-            }
+        const bool shown = RunUntil(
+            [&] {
+                return WaitForWorkerPause(*player.Control(), pauses, 0) != kWorkerStillBusy &&
+                       counter.paints > paintsBefore;
+            },
+            2000);
+        if (!shown) {
+            fprintf(stderr, "seek to %d showed nothing\n", position);
+            exit(1);
         }
         delays.push_back(delay.nsecsElapsed() / 1e6);
     }
