@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "tools/LittleEndian.h"
-#include "tools/PendingFile.h"
+#include "export/PendingFile.h"
 #include "video/DecodedFrame.h"
 
 namespace {

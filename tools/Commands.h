@@ -8,3 +8,4 @@ int RunSampleCommand(int argc, char** argv);
 int RunAudioCommand(int argc, char** argv);
 int RunSynthCommand(int argc, char** argv);
 int RunFrameCommand(int argc, char** argv);
+int RunExportCommand(int argc, char** argv);

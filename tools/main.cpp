@@ -21,8 +21,12 @@ const char kUsage[] =
     "  sample OUT.kvr [--channels N] [--seconds S] [--fps F]\n"
     "                                    writes a sample recording\n"
     "  synth OUT.kvr [OPTIONS]           writes a recording with real coded video and audio\n"
-    "  audio RECORDING.kvr --channel N [--track T] --out FILE.wav\n"
+    "  audio RECORDING.kvr --channel N [--track T] [--format device|mono] --out FILE.wav\n"
     "                                    decodes one channel's audio into a WAV file\n"
+    "  export RECORDING.kvr --channel N [RANGE] [--audio] --out FILE.mkv|FILE.mp4\n"
+    "                                    copies a channel's coded video, and its audio, into\n"
+    "                                    a file any player opens, with a chain-of-custody\n"
+    "                                    sidecar FILE.json\n"
     "\n"
     "'kvrtool COMMAND --help' describes one command. Exit status: 0 success, 1 the recording\n"
     "cannot be used, 2 a wrong command line.\n";
@@ -39,6 +43,7 @@ const Command kCommands[] = {
     {"synth", RunSynthCommand},
     {"frame", RunFrameCommand},
     {"audio", RunAudioCommand},
+    {"export", RunExportCommand},
 };
 
 }  // namespace

@@ -1,0 +1,121 @@
+#include "export/PacketClock.h"
+
+#include <arpa/inet.h>
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include "Tav/TavPacketUtil.h"
+
+namespace {
+
+constexpr int32_t kFirstYear = 2001;
+
+// Seconds of a UTC calendar date, or -1 when the fields name no such date.
+int64_t CalendarSeconds(int32_t year, int32_t month, int32_t day, int32_t hour, int32_t minute, int32_t second)
+{
+    if (year < 1970 || month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 59 ||
+        hour < 0 || minute < 0 || second < 0) {
+        return -1;
+    }
+    tm fields{};
+    fields.tm_year = year - 1900;
+    fields.tm_mon = month - 1;
+    fields.tm_mday = day;
+    fields.tm_hour = hour;
+    fields.tm_min = minute;
+    fields.tm_sec = second;
+    const time_t seconds = timegm(&fields);
+    // timegm carries a day beyond the month's end into the next month.
+    if (seconds < 0 || fields.tm_mday != day || fields.tm_mon != month - 1) {
+        return -1;
+    }
+    return seconds;
+}
+
+bool BreakDown(int64_t hundredths, tm* fields)
+{
+    if (hundredths < 0) {
+        return false;
+    }
+    const time_t seconds = static_cast<time_t>(hundredths / 100);
+    return gmtime_r(&seconds, fields) != nullptr;
+}
+
+}  // namespace
+
+int64_t PacketWallClock(const uint8_t* packet)
+{
+    PacketHeader header;
+    memcpy(&header, packet, sizeof header);
+    const int32_t hundredths = header.hundredths <= 99 ? header.hundredths : -1;
+    if (hundredths < 0) {
+        return -1;
+    }
+    const auto time = static_cast<int32_t>(ntohl(header.time));
+    tm fields{};
+    if (time >= 0 && BreakDown(int64_t{time} * 100, &fields) && fields.tm_year + 1900 >= kFirstYear) {
+        return int64_t{time} * 100 + hundredths;
+    }
+    const int64_t seconds = CalendarSeconds(ntohs(header.year), header.month, header.day, header.hour, header.minute,
+                                            header.second);
+    return seconds < 0 ? -1 : seconds * 100 + hundredths;
+}
+
+std::string FormatWallClock(int64_t hundredths)
+{
+    tm fields{};
+    if (!BreakDown(hundredths, &fields)) {
+        return "";
+    }
+    char text[96];
+    snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%02dZ", fields.tm_year + 1900, fields.tm_mon + 1,
+             fields.tm_mday, fields.tm_hour, fields.tm_min, fields.tm_sec, static_cast<int>(hundredths % 100));
+    return text;
+}
+
+std::string FormatWallClockMicros(int64_t hundredths)
+{
+    const std::string text = FormatWallClock(hundredths);
+    return text.empty() ? text : text.substr(0, text.size() - 1) + "0000Z";
+}
+
+bool ParseWallClock(const char* text, int64_t* hundredths)
+{
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    int used = 0;
+    if (strlen(text) < 19 || sscanf(text, "%4d-%2d-%2dT%2d:%2d:%2d%n", &year, &month, &day, &hour, &minute, &second,
+                                    &used) != 6 || used != 19) {
+        return false;
+    }
+    // Digits everywhere but at the separators; sscanf alone would take signs and spaces.
+    const char kShape[] = "dddd-dd-ddTdd:dd:dd";
+    for (int at = 0; at < 19; ++at) {
+        const bool digit = isdigit(static_cast<unsigned char>(text[at])) != 0;
+        if (kShape[at] == 'd' ? !digit : text[at] != kShape[at]) {
+            return false;
+        }
+    }
+    const char* rest = text + 19;
+    int32_t fraction = 0;
+    if (*rest == '.') {
+        const bool one = isdigit(static_cast<unsigned char>(rest[1]));
+        const bool two = one && isdigit(static_cast<unsigned char>(rest[2]));
+        if (!one) {
+            return false;
+        }
+        fraction = two ? (rest[1] - '0') * 10 + (rest[2] - '0') : (rest[1] - '0') * 10;
+        rest += two ? 3 : 2;
+    }
+    if (*rest == 'Z') {
+        ++rest;
+    }
+    const int64_t seconds = CalendarSeconds(year, month, day, hour, minute, second);
+    if (*rest != '\0' || seconds < 0) {
+        return false;
+    }
+    *hundredths = seconds * 100 + fraction;
+    return true;
+}
