@@ -13,7 +13,8 @@ packages=(
   fonts-liberation2
 )
 if [ "${1:-}" = "--test" ]; then
-  packages+=(xvfb xauth xdotool imagemagick python3)
+  packages+=(xvfb xauth xdotool imagemagick python3
+    dpkg-dev file desktop-file-utils shared-mime-info man-db groff-base bash-completion libglib2.0-bin)
 fi
 
 missing=()

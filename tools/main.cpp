@@ -28,8 +28,8 @@ const char kUsage[] =
     "                                    a file any player opens, with a chain-of-custody\n"
     "                                    sidecar FILE.json\n"
     "\n"
-    "'kvrtool COMMAND --help' describes one command. Exit status: 0 success, 1 the recording\n"
-    "cannot be used, 2 a wrong command line.\n";
+    "'kvrtool COMMAND --help' describes one command; 'kvrtool --version' prints the version.\n"
+    "Exit status: 0 success, 1 the recording cannot be used, 2 a wrong command line.\n";
 
 struct Command {
     const char* name;
@@ -56,6 +56,10 @@ int main(int argc, char** argv)
     }
     if (strcmp(argv[1], "--help") == 0 || strcmp(argv[1], "-h") == 0 || strcmp(argv[1], "help") == 0) {
         fputs(kUsage, stdout);
+        return 0;
+    }
+    if (strcmp(argv[1], "--version") == 0) {
+        printf("kvrtool %s\n", KVRTOOL_VERSION);
         return 0;
     }
     for (const Command& command : kCommands) {
