@@ -253,6 +253,7 @@ void CKvrPlayerDlg::OnInitDialog()
     connect(m_btnSnapShot, &QPushButton::clicked, this, &CKvrPlayerDlg::OnButtonSnapShot);
 
     ConnectPlaybackEngine(m_pPlaybackEngine, &m_wndCameraWindow, &CKvrPlayerDlg::OnPlaybackEnd, this);
+    SetUpNavigation();
 
     if (m_bCommandLineFile != 0 && !m_strMediaPath.empty()) {
         OpenRecording(m_strMediaPath);
@@ -324,6 +325,12 @@ void CKvrPlayerDlg::keyPressEvent(QKeyEvent* event)
     // reject().
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && modifiers == Qt::NoModifier) {
+        // On a selected view Enter shows it alone (and back) instead.
+        const int32_t selected = m_wndCameraWindow.selectedIndex;
+        if (selected >= 0 && selected < m_wndCameraWindow.viewCount.load()) {
+            OnToggleSingleView();
+            return;
+        }
         accept();
         return;
     }

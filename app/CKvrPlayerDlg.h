@@ -48,6 +48,8 @@ public:
     const WindowHandle& OwnerWindow() const override { return m_hWnd; }
     PlaybackEngine* Engine() const override { return m_pPlaybackEngine; }
     int32_t IsOpened() const override { return m_bOpened; }
+    std::string MediaPath() const override { return m_strMediaPath; }
+    void ShowAbout() override { OnSysCommand(IDM_ABOUTBOX); }
 
     // Commands of the controls.
     void OnButtonOpen();
@@ -63,6 +65,23 @@ public:
     void OnCheckOriginalSize();
     void OnButtonSnapShot();
     void OnSysCommand(uint32_t command);
+
+    // Commands beside the buttons (keys, drops).
+    // The selected view's (or the only view's) picture just before (-1) or after (1) the one shown,
+    // decoded on the playback thread.
+    void OnExactStep(int32_t direction);
+    // Asks for a date and time and brings every view to its last key frame at or before it.
+    void OnGoToTime();
+    // Every view to its last key frame at or before `hundredths` (UTC hundredths since 1970).
+    void GoToTime(int64_t hundredths);
+    void OnTogglePlay();
+    void OnSpeedStep(int32_t step);
+    void OnToggleSingleView();
+    void OnToggleFullScreen();
+    // The wall-clock caption of the record at slider position `position`; "" when there is none.
+    std::string PositionToolTip(int32_t position) const;
+    // The view the view commands act on: the selected one, or the only one; -1 when none.
+    int32_t CommandViewIndex() const;
 
     // Messages from the playback thread.
     intptr_t OnPositionUpdate(uintptr_t wParam, intptr_t lParam);
@@ -115,6 +134,9 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     int32_t OnCreate();
@@ -126,6 +148,9 @@ private:
     void DestroyWindow();
     void PostNcDestroy();
     void StopPlaybackThread();
+    // Key bindings, tooltips, drops and the slider's time tooltip.
+    void SetUpNavigation();
+    void ShowPositionToolTip(const QPoint& globalPos);
     // Open, slider range and thread start shared by OpenRecording and the reopen of Play.
     int32_t StartPlayback();
     intptr_t WindowProc(uint32_t code, uintptr_t wParam, intptr_t lParam);

@@ -1,10 +1,13 @@
 #include "playback/QelSmartHandler.h"
 
+#include <algorithm>
+#include <functional>
 #include <new>
 
 #include "Tav/TavPacketUtil.h"
 #include "platform/Clock.h"
 #include "playback/QelSmartControlThread.h"
+#include "playback/StepView.h"
 #include "recording/QelSmartLcid2Callback.h"
 
 namespace {
@@ -35,6 +38,12 @@ int32_t QelSmartHandler::Run(QelSmartControlThread* control)
     playMode.store(kPlayForward, kRelaxed);
     stepMode.store(0, kRelaxed);
     readCount.store(0, kRelaxed);
+    std::fill(std::begin(shownRecords), std::end(shownRecords), -1);
+    lastStepView = nullptr;
+    {
+        std::lock_guard<std::mutex> guard(navigationLock);
+        navigationPending = false;
+    }
     int32_t result = 0;
 
     if (packetBuffer == nullptr) {
@@ -49,10 +58,16 @@ int32_t QelSmartHandler::Run(QelSmartControlThread* control)
                 result = mediaFileMng.ReadPrevious(packetBuffer);
             } else if (mode == kPlaySeek) {
                 result = mediaFileMng.ReadAt(seekIndex.load(kRelaxed), packetBuffer);
+            } else if (mode == kPlayNavigate) {
+                // Reads, delivers and sets the current index itself.
+                read = false;
+                result = Navigate(result);
             } else {
                 read = false;   // no direction: nothing read, the last result stands
             }
-            currentIndex.store(mediaFileMng.recordNo, kRelaxed);
+            if (mode != kPlayNavigate) {
+                currentIndex.store(mediaFileMng.recordNo, kRelaxed);
+            }
 
             const int32_t deliverySpeed = speedIndex.load(kRelaxed);
             const double deliveryFactor = SpeedFactor(deliverySpeed, mediaFileMng.channelCount);
@@ -66,6 +81,12 @@ int32_t QelSmartHandler::Run(QelSmartControlThread* control)
             } else if (result < 0) {
                 NotifyEnd();
                 break;
+            }
+            if (mode == kPlayNavigate && playMode.load(kRelaxed) == kPlayNavigate) {
+                std::lock_guard<std::mutex> guard(navigationLock);
+                if (navigationPending) {
+                    continue;   // a newer request came meanwhile: no pause in between
+                }
             }
 
             control->WaitForRun();
@@ -108,10 +129,182 @@ void QelSmartHandler::Deliver(int32_t mode, int32_t speed, bool timed, PaceClock
     if (!deliver || lcid2Callback == nullptr) {
         return;
     }
-    const ChannelHandler handler = lcid2Callback->Lookup(TavGetChannelNumber(packetBuffer));
+    const int32_t channelNumber = TavGetChannelNumber(packetBuffer);
+    const ChannelHandler handler = lcid2Callback->Lookup(channelNumber);
     if (handler.callback != nullptr) {
+        if (IndexKindIsVideo(kind)) {
+            const int32_t position = ChannelPosition(channelNumber);
+            if (position >= 0) {
+                // The record read, from the index cursor: behind it after a forward read or a seek,
+                // in front of it after a backward one (the record counter is no record number
+                // once a seek has set it).
+                const int32_t cursor = static_cast<int32_t>(mediaFileMng.indexFile.Tell() / kIndexRecordSize);
+                shownRecords[position] = mediaFileMng.readBackward != 0 ? cursor : cursor - 1;
+            }
+        }
         handler.callback(handler.context, kChannelPacketMessage, packetBuffer, TavGetTotalLength(packetBuffer));
     }
+}
+
+int32_t QelSmartHandler::ChannelPosition(int32_t channelNumber) const
+{
+    const int32_t* end = mediaFileMng.channels + mediaFileMng.channelCount;
+    const int32_t* at = std::lower_bound(mediaFileMng.channels, end, channelNumber);
+    return at != end && *at == channelNumber ? static_cast<int32_t>(at - mediaFileMng.channels) : -1;
+}
+
+void QelSmartHandler::RequestExactStep(int32_t viewIndex, int32_t direction)
+{
+    std::lock_guard<std::mutex> guard(navigationLock);
+    navigation.viewIndex = std::max(viewIndex, 0);
+    navigation.direction = direction < 0 ? -1 : 1;
+    navigation.recordCount = 0;
+    navigationPending = true;
+    stepMode.store(1, kRelaxed);
+    playMode.store(kPlayNavigate, kRelaxed);
+}
+
+void QelSmartHandler::RequestKeyRecords(const int32_t* records, int32_t count)
+{
+    std::lock_guard<std::mutex> guard(navigationLock);
+    navigation.viewIndex = -1;
+    navigation.direction = 0;
+    navigation.recordCount = 0;
+    for (int32_t i = 0; i < count && navigation.recordCount < kMaxChannels; ++i) {
+        if (records[i] >= 0) {
+            navigation.records[navigation.recordCount++] = records[i];
+        }
+    }
+    navigationPending = true;
+    stepMode.store(1, kRelaxed);
+    playMode.store(kPlayNavigate, kRelaxed);
+}
+
+int32_t QelSmartHandler::Navigate(int32_t previousResult)
+{
+    NavigationRequest request;
+    {
+        std::lock_guard<std::mutex> guard(navigationLock);
+        if (!navigationPending) {
+            return previousResult;
+        }
+        request = navigation;
+        navigationPending = false;
+    }
+    const bool exact = request.viewIndex >= 0;
+    const int32_t result = exact ? ExactStep(request) : DeliverKeyRecords(request);
+    std::lock_guard<std::mutex> guard(navigationLock);
+    if (!navigationPending) {
+        // Paused as the matching single step leaves it, unless a command has changed the mode since.
+        if (!exact) {
+            seekIndex.store(currentIndex.load(kRelaxed), kRelaxed);
+        }
+        int32_t expected = kPlayNavigate;
+        const int32_t after = !exact ? kPlaySeek : request.direction < 0 ? kPlayBackward : kPlayForward;
+        playMode.compare_exchange_strong(expected, after);
+    }
+    return result;
+}
+
+int32_t QelSmartHandler::ExactStep(const NavigationRequest& request)
+{
+    StepView* view = stepViews != nullptr && request.viewIndex < mediaFileMng.channelCount
+                         ? stepViews->StepViewAt(request.viewIndex)
+                         : nullptr;
+    if (view == nullptr) {
+        return kMediaNoMoreData;
+    }
+    // Only the view being stepped keeps decoded pictures: the memory stays one budget in all.
+    if (lastStepView != nullptr && lastStepView != view) {
+        lastStepView->DropHeld();
+    }
+    lastStepView = view;
+    const int32_t channel = mediaFileMng.channels[request.viewIndex];
+    int32_t origin = shownRecords[request.viewIndex];
+    if (origin < 0) {
+        origin = currentIndex.load(kRelaxed) - (request.direction < 0 ? 0 : 1);
+    }
+    int32_t target = -1;
+    int32_t result = FindChannelVideoRecord(mediaFileMng, origin, request.direction, channel, &target);
+    if (result != 0) {
+        return result;   // nothing further that way: the view stays as it is
+    }
+    result = mediaFileMng.ReadAt(target, packetBuffer);
+    if (result <= 0) {
+        return result == kMediaNotStopped ? kMediaNoMoreData : result;
+    }
+    readCount.store(readCount.load(kRelaxed) + 1, kRelaxed);
+    currentIndex.store(target, kRelaxed);
+    shownRecords[request.viewIndex] = target;
+    view->BeginStep();
+    if (view->ShowHeld(target, packetBuffer, static_cast<uint32_t>(result))) {
+        view->EndStep();
+        return result;
+    }
+    int32_t walked = CollectGroupRecords(mediaFileMng, target, channel, &group);
+    if (walked == 0) {
+        const int32_t key = group.records[0];
+        // Steps that go on from the picture the decoder stands at decode only what lies between.
+        const int32_t decoderAt = view->StepDecoderRecord(key);
+        int32_t first = 0;
+        for (int32_t i = 0; i + 1 < group.count; ++i) {
+            if (group.records[i] == decoderAt) {
+                first = i + 1;
+            }
+        }
+        for (int32_t i = first; i + 1 < group.count && walked == 0; ++i) {
+            if (mediaFileMng.mediaFile.Seek(group.offsets[i]) != 0) {
+                walked = kMediaReadFailed;
+                break;
+            }
+            const int32_t length = TavReadPacketFrom(mediaFileMng.mediaFile, packetBuffer, kPacketBufferSize);
+            if (length <= 0) {
+                walked = kMediaReadFailed;
+                break;
+            }
+            readCount.store(readCount.load(kRelaxed) + 1, kRelaxed);
+            view->DecodeStep(key, group.records[i], target, packetBuffer, static_cast<uint32_t>(length));
+        }
+        // The target read last, so the recording stands where a seek to it would leave it.
+        result = mediaFileMng.ReadAt(target, packetBuffer);
+        if (walked == 0 && result > 0) {
+            view->DecodeStep(key, target, target, packetBuffer, static_cast<uint32_t>(result));
+        }
+    } else {
+        // No key frame within reach: the picture stays, the position follows the step.
+        result = mediaFileMng.ReadAt(target, packetBuffer);
+    }
+    view->EndStep();
+    if (walked < 0 && walked != kMediaNoMoreData) {
+        return walked;
+    }
+    return result;
+}
+
+int32_t QelSmartHandler::DeliverKeyRecords(const NavigationRequest& request)
+{
+    if (request.recordCount == 0) {
+        return kMediaNoMoreData;
+    }
+    int32_t records[kMaxChannels];
+    std::copy(request.records, request.records + request.recordCount, records);
+    // The first record in the file is read last: forward play goes on from there, and every view
+    // meets its own key frame again on the way.
+    std::sort(records, records + request.recordCount, std::greater<int32_t>());
+    currentIndex.store(records[request.recordCount - 1], kRelaxed);
+    PaceClock unpaced;
+    int32_t result = kMediaNoMoreData;
+    for (int32_t i = 0; i < request.recordCount; ++i) {
+        result = mediaFileMng.ReadAt(records[i], packetBuffer);
+        if (result < 0 && result != kMediaNoMoreData) {
+            return result;
+        }
+        if (result > 0) {
+            readCount.store(readCount.load(kRelaxed) + 1, kRelaxed);
+            Deliver(kPlaySeek, speedIndex.load(kRelaxed), false, unpaced);
+        }
+    }
+    return result > 0 ? result : kMediaNoMoreData;
 }
 
 void QelSmartHandler::PaceFrame(PaceClock& clock, double factor, bool backwards)

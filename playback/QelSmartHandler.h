@@ -6,18 +6,25 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 
 #include "playback/FrameTime.h"
 #include "playback/PaceClock.h"
 #include "recording/ChannelHandler.h"
 #include "recording/MediaFileMng.h"
+#include "recording/RecordWalk.h"
 
 class QelSmartControlThread;
 class QelSmartLcid2Callback;
+class StepView;
+class StepViews;
 
 constexpr int32_t kPlayForward = 1;
 constexpr int32_t kPlayBackward = 2;
 constexpr int32_t kPlaySeek = 3;
+// A request handed over by the user-interface thread (an exact step, or every view to its own key
+// frame); performed once, then the loop pauses as after a single step.
+constexpr int32_t kPlayNavigate = 4;
 constexpr uint32_t kPacketBufferSize = kMediaReadCapacity;
 
 class QelSmartHandler {
@@ -50,9 +57,42 @@ public:
     // Packets read since the loop began, whether delivered or not.
     std::atomic<int64_t> readCount{0};
 
+    // Where exact steps find the views; set by the owner of the engine.
+    StepViews* stepViews = nullptr;
+
+    // User-interface thread: the picture of view `viewIndex`'s channel just before (direction -1) or
+    // after (1) the one it shows, decoded from the key frame before it. Writes the request and the
+    // step settings; the caller resumes the control thread.
+    void RequestExactStep(int32_t viewIndex, int32_t direction);
+    // User-interface thread: every listed record (key frames, one per channel) delivered as a seek
+    // would, the last one read being the first of them in the file.
+    void RequestKeyRecords(const int32_t* records, int32_t count);
+
 private:
+    struct NavigationRequest {
+        int32_t viewIndex = -1;      // exact step; -1: key records
+        int32_t direction = 0;
+        int32_t recordCount = 0;
+        int32_t records[kMaxChannels] = {};
+    };
+
     void Deliver(int32_t mode, int32_t speed, bool timed, PaceClock& clock);
     void NotifyEnd();
+    // The pending request, then the settings a spec step leaves; the read result, as a read gives it.
+    int32_t Navigate(int32_t previousResult);
+    int32_t ExactStep(const NavigationRequest& request);
+    int32_t DeliverKeyRecords(const NavigationRequest& request);
+    int32_t ChannelPosition(int32_t channelNumber) const;
+
+    // The request travels under this lock; the settings stay plain atomics.
+    std::mutex navigationLock;
+    NavigationRequest navigation;
+    bool navigationPending = false;    // a request not yet taken by the loop
+    // Playback thread: the record whose picture each channel's view was last handed (-1: none), by
+    // position in the manager's sorted channel list; the group being decoded; the view last stepped.
+    int32_t shownRecords[kMaxChannels] = {};
+    GroupRecords group;
+    StepView* lastStepView = nullptr;
 
     FrameTimeCache frameTimeCache;
     bool readTickTaken = false;   // the clock was read when the current packet's delivery began

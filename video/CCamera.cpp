@@ -1,5 +1,6 @@
 #include "video/CCamera.h"
 
+#include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QImage>
 #include <QMouseEvent>
@@ -17,6 +18,7 @@
 #include "playback/PlaybackEngine.h"
 #include "playback/QelSmartHandler.h"
 #include "video/CCameraWindow.h"
+#include "video/CameraContextMenu.h"
 #include "video/CameraWindowOwner.h"
 #include "video/FrameDecoder.h"
 #include "video/SnapshotBmp.h"
@@ -65,6 +67,17 @@ CCamera::CCamera(QWidget* parent) : QWidget(parent)
 {
     overlay.font = OverlayFont();
     setAttribute(Qt::WA_OpaquePaintEvent);   // the paint covers every pixel: nothing is erased
+    // A click gives the view the keyboard, so Enter on it reaches the dialog's single-view key.
+    setFocusPolicy(Qt::ClickFocus);
+    // Repaints asked for by the playback thread arrive as private messages to the view's own
+    // thread; the message layer's lock orders what that thread wrote before asking.
+    repaintWindow = new MessageWindow(
+        [this](uint32_t, uintptr_t, intptr_t) -> intptr_t {
+            repaintPending = false;
+            update();
+            return 0;
+        },
+        this);
     hide();
 }
 
@@ -107,7 +120,7 @@ void CCamera::OnChannelPacket(void* context, int32_t, const uint8_t* packet, uin
     }
 }
 
-void CCamera::OnVideoPacket(const uint8_t* packet, uint32_t length)
+FeedSettings CCamera::CurrentFeedSettings() const
 {
     FeedSettings settings;
     if (grid != nullptr) {
@@ -120,6 +133,12 @@ void CCamera::OnVideoPacket(const uint8_t* packet, uint32_t length)
     settings.areaWidth = static_cast<uint32_t>(std::max(0, areaWidth.load()));
     settings.areaHeight = static_cast<uint32_t>(std::max(0, areaHeight.load()));
     settings.overlaySourceMask = overlaySourceMask;
+    return settings;
+}
+
+void CCamera::OnVideoPacket(const uint8_t* packet, uint32_t length)
+{
+    const FeedSettings settings = CurrentFeedSettings();
     bool captionChanged = false;
     const int32_t result = feed.TakeVideo(packet, length, settings, &captionChanged);
     if (result == kFeedPacketDropped || result == kFeedNoFrameBuffer) {
@@ -158,19 +177,56 @@ void CCamera::OnAudioPacket(const uint8_t* packet, uint32_t length)
     RouteAudioPacket(packet, length, grid->audio);
 }
 
+void CCamera::BeginStep()
+{
+    feed.BeginStep();
+    stepReportPending = false;
+}
+
+void CCamera::EndStep()
+{
+    feed.EndStep();
+    if (stepReportPending) {
+        stepReportPending = false;
+        ReportPosition();
+    }
+}
+
+bool CCamera::ShowHeld(int32_t record, const uint8_t* packet, uint32_t length)
+{
+    bool captionChanged = false;
+    if (!feed.StepShowHeld(record, packet, length, CurrentFeedSettings(), &captionChanged)) {
+        return false;
+    }
+    stepReportPending = stepReportPending || captionChanged;
+    RequestRepaint();
+    return true;
+}
+
+int32_t CCamera::DecodeStep(int32_t keyRecord, int32_t record, int32_t targetRecord, const uint8_t* packet,
+                            uint32_t length)
+{
+    bool captionChanged = false;
+    const int32_t result =
+        feed.StepDecode(keyRecord, record, targetRecord, packet, length, CurrentFeedSettings(), &captionChanged);
+    if (record == targetRecord && result != kFeedNoFrameBuffer) {
+        stepReportPending = stepReportPending || captionChanged;
+        if (result != kDecodeRejected) {
+            RequestRepaint();
+        }
+    }
+    return result;
+}
+
 void CCamera::RequestRepaint()
 {
     if (repaintPending.exchange(true)) {
         return;
     }
-    // Widgets are touched only on their own thread; the call is dropped if the view is gone.
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            repaintPending = false;
-            update();
-        },
-        Qt::QueuedConnection);
+    // Widgets are touched only on their own thread; the message is dropped if the view is gone.
+    if (!PostWindowMessage(repaintWindow->Handle(), WM_VIEW_REPAINT, 0, 0)) {
+        repaintPending = false;
+    }
 }
 
 void CCamera::Reset()
@@ -319,6 +375,13 @@ void CCamera::mousePressEvent(QMouseEvent* event)
         grid->SelectView(viewIndex);
     }
     QWidget::mousePressEvent(event);
+}
+
+void CCamera::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (!ShowCameraContextMenu(this, event->globalPos())) {
+        event->ignore();   // the window's own menu
+    }
 }
 
 void CCamera::mouseDoubleClickEvent(QMouseEvent* event)

@@ -13,9 +13,12 @@
 #include <cstdint>
 #include <string>
 
+#include "playback/StepView.h"
+#include "platform/WindowHandle.h"
 #include "video/CameraFeed.h"
 
 class CCameraWindow;
+class MessageWindow;
 class QPainter;
 
 constexpr int32_t kCameraControlId = 1122;
@@ -23,6 +26,8 @@ constexpr int32_t kTitleBarHeight = 20;
 constexpr uint32_t kTitleBarSelectedColour = 0xCF5469;   // 0x00BBGGRR
 constexpr uint32_t kTitleBarColour = 0xFFAB8E;
 constexpr uint32_t kAudioBacklogSleepMs = 20;
+// The view's own message: repaint now (sent from the playback thread).
+constexpr uint32_t WM_VIEW_REPAINT = WM_USER + 20;
 
 // How the event text is drawn over the picture.
 struct OverlayStyle {
@@ -33,7 +38,7 @@ struct OverlayStyle {
     QFont font;
 };
 
-class CCamera : public QWidget {
+class CCamera : public QWidget, public StepView {
     Q_OBJECT
 
 public:
@@ -54,6 +59,15 @@ public:
 
     // Repaint request from any thread; requests made before the repaint coalesce.
     void RequestRepaint();
+
+    // StepView: exact steps, on the playback thread.
+    void BeginStep() override;
+    void EndStep() override;
+    bool ShowHeld(int32_t record, const uint8_t* packet, uint32_t length) override;
+    int32_t DecodeStep(int32_t keyRecord, int32_t record, int32_t targetRecord, const uint8_t* packet,
+                       uint32_t length) override;
+    int32_t StepDecoderRecord(int32_t keyRecord) override { return feed.StepDecoderRecord(keyRecord); }
+    void DropHeld() override { feed.DropHeldPictures(); }
 
     // The SnapShot button on this view: proposes a name, asks for the path and saves. Returns 0.
     int32_t Snapshot();
@@ -80,15 +94,20 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void OnVideoPacket(const uint8_t* packet, uint32_t length);
     void OnAudioPacket(const uint8_t* packet, uint32_t length);
     void ReportPosition();
+    FeedSettings CurrentFeedSettings() const;
     void DrawFrame(QPainter& painter);
     void DrawTitleBar(QPainter& painter);
     void DrawOverlayText(QPainter& painter);
 
     bool hasWindow = false;
     std::atomic<bool> repaintPending{false};
+    MessageWindow* repaintWindow = nullptr;   // a child of the view
+    // A step's position report waits until the feed's lock is given back: painting needs it.
+    bool stepReportPending = false;
 };

@@ -110,6 +110,15 @@ int32_t CCameraWindow::CreateViews(int32_t count)
     return viewCount.load();
 }
 
+StepView* CCameraWindow::StepViewAt(int32_t index)
+{
+    // The views are made while the playback thread is stopped, so the array stands still here.
+    if (index < 0 || index >= viewCount.load()) {
+        return nullptr;
+    }
+    return View(index);
+}
+
 ChannelHandler CCameraWindow::ViewHandler(int32_t index)
 {
     if (index < 0 || index >= viewCount.load() || View(index) == nullptr) {

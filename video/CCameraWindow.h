@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "audio/GridAudio.h"
+#include "playback/StepView.h"
 #include "recording/MediaFileOwner.h"
 #include "video/CRuaOcxLogComposer.h"
 #include "video/ComposerLayout.h"
@@ -23,7 +24,7 @@ constexpr int32_t kMaxViews = 64;
 constexpr int32_t kMaxColumns = 8;
 constexpr int32_t kCameraWindowControlId = 0xE900;
 
-class CCameraWindow : public QWidget, public MediaFileOwner {
+class CCameraWindow : public QWidget, public MediaFileOwner, public StepViews {
     Q_OBJECT
 
 public:
@@ -41,6 +42,8 @@ public:
     int32_t CreateViews(int32_t count) override;
     ChannelHandler ViewHandler(int32_t index) override;
     QelSmartLcid2Callback* Registry() override;
+    // The view of channel `index`, for exact steps on the playback thread.
+    StepView* StepViewAt(int32_t index) override;
 
     void LayoutViews();
     int32_t SelectView(int32_t index);

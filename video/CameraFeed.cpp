@@ -64,6 +64,7 @@ int32_t CameraFeed::Create(bool clearPixels)
         return -1;
     }
     drawnBytes = 0;
+    stepDecoderRecord = -1;
     if (clearPixels) {
         memset(frame.pixels, 0, kFramePixelCapacity);
     }
@@ -79,6 +80,7 @@ void CameraFeed::Destroy()
     FreeFramePixels(&frame);
     drawnBytes = 0;
     hasFrame = 0;
+    DropHeldPictures();
 }
 
 bool CameraFeed::PassesSequenceCheck(const uint8_t* packet)
@@ -107,6 +109,7 @@ int32_t CameraFeed::TakeVideo(const uint8_t* packet, uint32_t length, const Feed
     if (!PassesSequenceCheck(packet)) {
         return kFeedPacketDropped;
     }
+    stepDecoderRecord = -1;   // normal play moves the decoder on
     const int32_t result = DecodeVideoPacket(packet, length, decoder, &frame);
     NoteDrawnBytes();
     if (result >= 0) {
@@ -177,6 +180,7 @@ void CameraFeed::Reset()
     drawnBytes = 0;
     caption[0] = '\0';
     overlayText.clear();
+    DropHeldPictures();
 }
 
 void CameraFeed::ClearOverlay()
@@ -195,4 +199,67 @@ std::string CameraFeed::OverlayText()
 {
     std::lock_guard<std::recursive_mutex> guard(lock);
     return overlayText;
+}
+
+bool CameraFeed::StepShowHeld(int32_t record, const uint8_t* packet, uint32_t, const FeedSettings& settings,
+                              bool* captionChanged)
+{
+    *captionChanged = false;
+    std::lock_guard<std::recursive_mutex> guard(lock);
+    if (!Ready() || !heldPictures.Take(record, &frame)) {
+        return false;
+    }
+    NoteDrawnBytes();
+    // The decoder stands elsewhere: normal play that follows waits for a key frame rather than
+    // decode on top of the wrong picture.
+    lastSequence = stepDecoderRecord == record && !TavIsJpeg(packet) ? TavGetSequence(packet) : -1;
+    ShowStepPicture(packet, kDecodeOk, settings, captionChanged);
+    return true;
+}
+
+int32_t CameraFeed::StepDecode(int32_t keyRecord, int32_t record, int32_t targetRecord, const uint8_t* packet,
+                               uint32_t length, const FeedSettings& settings, bool* captionChanged)
+{
+    *captionChanged = false;
+    std::lock_guard<std::recursive_mutex> guard(lock);
+    if (!Ready()) {
+        return kFeedNoFrameBuffer;
+    }
+    const int32_t result = DecodeVideoPacket(packet, length, decoder, &frame);
+    NoteDrawnBytes();
+    stepDecoderRecord = result >= 0 ? record : -1;
+    stepDecoderKey = keyRecord;
+    if (result >= 0) {
+        heldPictures.Put(keyRecord, record, targetRecord, frame);
+    }
+    if (record == targetRecord) {
+        lastSequence = result >= 0 && !TavIsJpeg(packet) ? TavGetSequence(packet) : -1;
+        ShowStepPicture(packet, result, settings, captionChanged);
+    }
+    return result;
+}
+
+void CameraFeed::ShowStepPicture(const uint8_t* packet, int32_t decodeResult, const FeedSettings& settings,
+                                 bool* captionChanged)
+{
+    if (decodeResult >= 0) {
+        ComposeOverlayText(packet, settings);
+    }
+    AdjustFrameForView(&frame, TavGetOptionMask(packet), settings.naturalSize, settings.areaWidth,
+                       settings.areaHeight);
+    NoteDrawnBytes();
+    *captionChanged = FormatPacketCaption(packet, caption, sizeof caption);
+    hasFrame = 1;
+}
+
+int32_t CameraFeed::StepDecoderRecord(int32_t keyRecord)
+{
+    std::lock_guard<std::recursive_mutex> guard(lock);
+    return stepDecoderKey == keyRecord ? stepDecoderRecord : -1;
+}
+
+void CameraFeed::DropHeldPictures()
+{
+    std::lock_guard<std::recursive_mutex> guard(lock);
+    heldPictures.Release();
 }

@@ -14,6 +14,7 @@
 #include <mutex>
 #include <string>
 
+#include "playback/GroupPictureCache.h"
 #include "video/CaptionText.h"
 #include "video/DecodedFrame.h"
 
@@ -64,6 +65,25 @@ public:
     std::string Caption();
     std::string OverlayText();
 
+    // Exact steps, on the thread that feeds packets. BeginStep takes the lock until EndStep, so
+    // painting never shows the pictures decoded on the way to the target.
+    void BeginStep() { lock.lock(); }
+    void EndStep() { lock.unlock(); }
+    // Shows the held picture of `record` with the caption and event text of its packet; false when
+    // it is not held.
+    bool StepShowHeld(int32_t record, const uint8_t* packet, uint32_t length, const FeedSettings& settings,
+                      bool* captionChanged);
+    // Decodes a picture of the group of `keyRecord` on the way to `targetRecord` and holds it; the
+    // target is shown like a packet of normal play. The decode's result, or kFeedNoFrameBuffer.
+    int32_t StepDecode(int32_t keyRecord, int32_t record, int32_t targetRecord, const uint8_t* packet, uint32_t length,
+                       const FeedSettings& settings, bool* captionChanged);
+    // The record the decoder stands at after steps in the group of `keyRecord`, else -1.
+    int32_t StepDecoderRecord(int32_t keyRecord);
+    // Frees the held pictures.
+    void DropHeldPictures();
+
+    GroupPictureCache heldPictures;
+
     std::recursive_mutex lock;
     DecodedFrame frame;
     int32_t lastSequence = -1;   // -1: waiting for a key frame
@@ -75,7 +95,12 @@ private:
     bool PassesSequenceCheck(const uint8_t* packet);
     void ComposeOverlayText(const uint8_t* packet, const FeedSettings& settings);
     void NoteDrawnBytes();
+    void ShowStepPicture(const uint8_t* packet, int32_t decodeResult, const FeedSettings& settings,
+                         bool* captionChanged);
 
     FrameDecoder* decoder = nullptr;
     size_t drawnBytes = 0;   // pixels written since the buffer was last cleared
+    // Where steps left the decoder: the record and its group's key frame; -1 after normal play.
+    int32_t stepDecoderRecord = -1;
+    int32_t stepDecoderKey = -1;
 };

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/WindowHandle.h"
 
@@ -21,4 +22,8 @@ public:
     virtual PlaybackEngine* Engine() const = 0;
     // 1 while a recording is open and its control thread has been started.
     virtual int32_t IsOpened() const = 0;
+    // The media file of the recording the views show ("" when there is none).
+    virtual std::string MediaPath() const { return std::string(); }
+    // Shows the program's about box (offered on the views' own menu too).
+    virtual void ShowAbout() {}
 };

@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "Tav/TavPacketUtil.h"
+#include "platform/UtcCalendar.h"
 
 namespace {
 
@@ -31,6 +32,29 @@ void Format(char* caption, size_t capacity, int32_t month, int32_t day, int32_t 
 }
 
 }  // namespace
+
+int64_t CaptionWallClock(const char* caption)
+{
+    char name[4] = {};
+    int day = 0;
+    int year = 0;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    int milliseconds = 0;
+    if (caption == nullptr || sscanf(caption, "%3s %d,%d %d:%d:%d.%d", name, &day, &year, &hour, &minute, &second,
+                                     &milliseconds) != 7) {
+        return -1;
+    }
+    int month = 0;
+    for (int m = 1; m <= 12; ++m) {
+        if (strcmp(name, kMonthNames[m - 1]) == 0) {
+            month = m;
+        }
+    }
+    const int64_t seconds = CalendarSeconds(year, month, day, hour, minute, second);
+    return seconds < 0 || milliseconds < 0 ? -1 : seconds * 100 + milliseconds / 10;
+}
 
 const char* CaptionMonthName(int32_t month)
 {

@@ -15,3 +15,7 @@ const char* CaptionMonthName(int32_t month);
 // False, with `caption` untouched, when the time is before 2001 (or cannot be a date) and the
 // header's month is outside 1 to 12.
 bool FormatPacketCaption(const uint8_t* packet, char* caption, size_t capacity);
+
+// The time a caption shows, in UTC hundredths of a second since 1970; -1 when it is not a
+// caption of the form above.
+int64_t CaptionWallClock(const char* caption);

@@ -35,7 +35,8 @@ TEST(CommandLineTextTest, OnlyTheExactOptionsAreRequests)
 {
     EXPECT_EQ(ClassifyCommandLine("--help"), CommandLineRequest::kHelp);
     EXPECT_EQ(ClassifyCommandLine("--version"), CommandLineRequest::kVersion);
-    for (const char* path : {"", "--help ", "--help x.kvr", "--HELP", "-h", "--version.kvr", "\"--help\""}) {
+    for (const char* path : {"", "--help ", "--help x.kvr", "--HELP", "-h", "--version.kvr", "\"--help\"", "./--help",
+                             "./--version"}) {
         EXPECT_EQ(ClassifyCommandLine(path), CommandLineRequest::kRun) << path;
     }
 }

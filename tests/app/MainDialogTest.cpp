@@ -187,7 +187,7 @@ TEST_F(MainDialogTest, AboutBoxOpensFromF1AndTheContextMenu)
         QTimer::singleShot(0, closeAbout);
         QTest::keyClick(menu, Qt::Key_A);   // the item's mnemonic
     });
-    // A right click on a camera view reaches the dialog's menu.
+    // A right click on a camera view gives the view's menu, which offers the about item too.
     const QPoint inside = View(0)->rect().center();
     QContextMenuEvent event(QContextMenuEvent::Mouse, inside, View(0)->mapToGlobal(inside));
     QApplication::sendEvent(View(0), &event);

@@ -44,18 +44,33 @@ PlayerRecording WritePlayerRecording(const TempDir& dir, const std::string& name
     recording.index = dir.File(name + ".idx");
     RecordingWriter writer;
     EXPECT_EQ(writer.Create(recording.media, recording.index), 0);
+    const bool stream = spec.codec != kVideoCodecJpeg;
+    const std::vector<std::vector<uint8_t>> streamPackets =
+        stream ? StreamPacketsOf(spec.codec, kFrameWidth, kFrameHeight, static_cast<uint32_t>(spec.frames),
+                                 spec.keyInterval)
+               : std::vector<std::vector<uint8_t>>();
     for (int32_t frame = 0; frame < spec.frames; ++frame) {
-        const std::vector<uint8_t> picture = PatternPicture(kFrameWidth, kFrameHeight, static_cast<uint32_t>(frame));
         std::vector<uint8_t> jpeg;
-        EXPECT_EQ(EncodeJpeg(picture.data(), kFrameWidth, kFrameHeight, 80, false, &jpeg), 0);
+        if (!stream) {
+            const std::vector<uint8_t> picture =
+                PatternPicture(kFrameWidth, kFrameHeight, static_cast<uint32_t>(frame));
+            EXPECT_EQ(EncodeJpeg(picture.data(), kFrameWidth, kFrameHeight, 80, false, &jpeg), 0);
+        }
         for (int32_t channel = 1; channel <= spec.channels; ++channel) {
             if (recording.records == spec.badRecordAt) {
                 EXPECT_EQ(writer.WriteIndexRecord(MakeIndexRecord(0, 1, 0x00, 0x7FFFFF00)), 0);
                 recording.captions.emplace_back();
                 ++recording.records;
             }
-            const PacketSpec packet =
-                MakeJpegPacketSpec(TimedSpec(static_cast<uint16_t>(channel), frame * spec.gapMs), jpeg);
+            PacketSpec packet = TimedSpec(static_cast<uint16_t>(channel), frame * spec.gapMs);
+            if (stream) {
+                const std::vector<uint8_t>& coded = streamPackets[static_cast<size_t>(frame)];
+                packet.type = coded[0];
+                packet.sequence = coded[1];
+                packet.payload = PayloadOf(coded);
+            } else {
+                packet = MakeJpegPacketSpec(packet, jpeg);
+            }
             EXPECT_GE(writer.WritePacket(packet, 0x00), 0);
             char caption[kCaptionCapacity] = {};
             FormatPacketCaption(BuildPacket(packet).data(), caption, sizeof caption);

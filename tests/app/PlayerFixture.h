@@ -15,6 +15,7 @@
 #include "platform/DebugOutput.h"
 #include "platform/Dialogs.h"
 #include "tests/support/TempDir.h"
+#include "video/VideoCodecId.h"
 
 class QelSmartControlThread;
 class QelSmartHandler;
@@ -27,6 +28,9 @@ struct PlayerRecordingSpec {
     int32_t gapMs = 40;          // time between the frames of a channel
     int32_t badRecordAt = -1;    // an index record here points past the end of the media file
     bool audio = false;          // a G.711 packet of channel 1 after every frame
+    // JPEG pictures, or an MPEG-4 or H.264 stream with a key frame every keyInterval pictures.
+    VideoCodecId codec = kVideoCodecJpeg;
+    uint32_t keyInterval = 12;
 };
 
 struct PlayerRecording {

@@ -229,3 +229,13 @@ TEST_F(CameraFeedTest, ResetClearsWhatWasDrawnAndKeepsTheSequence)
     const std::vector<uint8_t> zeros(drawn, 0);
     EXPECT_EQ(memcmp(feed.frame.pixels, zeros.data(), drawn), 0);
 }
+
+TEST(CaptionText, ReadsTheTimeBackFromACaption)
+{
+    EXPECT_EQ(CaptionWallClock("Mar 05,2010 14:07:09.350"), 126779802935);
+    EXPECT_EQ(CaptionWallClock("JUL 13,2010 05:46:40.000"), 127900000000);
+    for (const char* wrong : {"", "Jul 13,2010 05:46:40.000", "Feb 30,2010 00:00:00.000", "Mar 05,2010 24:00:00.000",
+                              "not a caption"}) {
+        EXPECT_EQ(CaptionWallClock(wrong), -1) << wrong;
+    }
+}

@@ -21,6 +21,7 @@ public:
     const WindowHandle& OwnerWindow() const override { return messages->Handle(); }
     PlaybackEngine* Engine() const override { return engine; }
     int32_t IsOpened() const override { return opened; }
+    std::string MediaPath() const override { return mediaPath; }
 
     // Feeds a packet to a view as the playback loop would, from the calling thread.
     static void Deliver(CCamera* view, const std::vector<uint8_t>& packet);
@@ -28,6 +29,7 @@ public:
     CCameraWindow grid;
     PlaybackEngine* engine = nullptr;
     int32_t opened = 0;
+    std::string mediaPath;
     std::vector<uintptr_t> positions;   // wParam of every WM_USER+3
     std::unique_ptr<MessageWindow> messages;
 };
