@@ -233,6 +233,8 @@ TEST_F(NavigationTest, EveryKeyReachesItsCommand)
     StartPlaying(recording.media);
     Activate();
     QWidget* window = dlg.get();
+    // Far enough in that every step below has records on both sides.
+    ASSERT_TRUE(WaitUntil([&] { return Handler()->currentIndex.load() >= 30; }));
 
     ASSERT_TRUE(SettlesPaused([&] { QTest::keyClick(window, Qt::Key_Space); }));
     EXPECT_EQ(Status(), kThreadSuspended);
