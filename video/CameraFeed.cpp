@@ -112,15 +112,7 @@ int32_t CameraFeed::TakeVideo(const uint8_t* packet, uint32_t length, const Feed
     stepDecoderRecord = -1;   // normal play moves the decoder on
     const int32_t result = DecodeVideoPacket(packet, length, decoder, &frame);
     NoteDrawnBytes();
-    if (result >= 0) {
-        ComposeOverlayText(packet, settings);
-    }
-    AdjustFrameForView(&frame, TavGetOptionMask(packet), settings.naturalSize, settings.areaWidth,
-                       settings.areaHeight);
-    NoteDrawnBytes();
-    // The caption is written under the lock too, so painting never reads half a caption.
-    *captionChanged = FormatPacketCaption(packet, caption, sizeof caption);
-    hasFrame = 1;
+    FinishPicture(packet, result, settings, captionChanged);
     return result;
 }
 
@@ -213,7 +205,7 @@ bool CameraFeed::StepShowHeld(int32_t record, const uint8_t* packet, uint32_t, c
     // The decoder stands elsewhere: normal play that follows waits for a key frame rather than
     // decode on top of the wrong picture.
     lastSequence = stepDecoderRecord == record && !TavIsJpeg(packet) ? TavGetSequence(packet) : -1;
-    ShowStepPicture(packet, kDecodeOk, settings, captionChanged);
+    FinishPicture(packet, kDecodeOk, settings, captionChanged);
     return true;
 }
 
@@ -234,13 +226,15 @@ int32_t CameraFeed::StepDecode(int32_t keyRecord, int32_t record, int32_t target
     }
     if (record == targetRecord) {
         lastSequence = result >= 0 && !TavIsJpeg(packet) ? TavGetSequence(packet) : -1;
-        ShowStepPicture(packet, result, settings, captionChanged);
+        FinishPicture(packet, result, settings, captionChanged);
     }
     return result;
 }
 
-void CameraFeed::ShowStepPicture(const uint8_t* packet, int32_t decodeResult, const FeedSettings& settings,
-                                 bool* captionChanged)
+// What follows every decode, whatever it gave: the overlay (after a good one), the adjustments of
+// special sizes, and the caption, written under the lock too so painting never reads half of it.
+void CameraFeed::FinishPicture(const uint8_t* packet, int32_t decodeResult, const FeedSettings& settings,
+                               bool* captionChanged)
 {
     if (decodeResult >= 0) {
         ComposeOverlayText(packet, settings);

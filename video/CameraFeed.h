@@ -95,8 +95,8 @@ private:
     bool PassesSequenceCheck(const uint8_t* packet);
     void ComposeOverlayText(const uint8_t* packet, const FeedSettings& settings);
     void NoteDrawnBytes();
-    void ShowStepPicture(const uint8_t* packet, int32_t decodeResult, const FeedSettings& settings,
-                         bool* captionChanged);
+    void FinishPicture(const uint8_t* packet, int32_t decodeResult, const FeedSettings& settings,
+                       bool* captionChanged);
 
     FrameDecoder* decoder = nullptr;
     size_t drawnBytes = 0;   // pixels written since the buffer was last cleared
