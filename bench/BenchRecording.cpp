@@ -1,5 +1,9 @@
 #include "bench/BenchRecording.h"
 
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -61,4 +65,16 @@ std::string BenchDirectory(int argc, char** argv)
     const std::string dir = argc > 1 ? argv[1] : (std::filesystem::temp_directory_path() / "kvr-bench").string();
     std::filesystem::create_directories(dir);
     return dir;
+}
+
+long ResidentKilobytes()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) {
+            return std::strtol(line.c_str() + 6, nullptr, 10);
+        }
+    }
+    return -1;
 }

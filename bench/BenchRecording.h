@@ -12,3 +12,6 @@ int32_t WriteBenchRecording(const std::string& mediaPath, const std::string& ind
 // Where a benchmark writes its recording: the directory given as its first argument, or one
 // under the system's temporary directory; created when missing.
 std::string BenchDirectory(int argc, char** argv);
+
+// The process's resident memory now, in kilobytes (-1 when it cannot be read).
+long ResidentKilobytes();

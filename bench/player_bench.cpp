@@ -93,18 +93,6 @@ void WriteRecording(const std::string& media, const std::vector<PacketSpec>& str
     }
 }
 
-long ResidentKilobytes()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0) {
-            return std::strtol(line.c_str() + 6, nullptr, 10);
-        }
-    }
-    return -1;
-}
-
 // CPU seconds of each thread of the process, by thread id.
 std::vector<std::pair<long, double>> ThreadCpuSeconds()
 {

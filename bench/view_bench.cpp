@@ -82,18 +82,6 @@ std::vector<PacketSpec> D1Packets(uint32_t count, uint32_t seed)
     return packets;
 }
 
-long ResidentKilobytes()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0) {
-            return std::strtol(line.c_str() + 6, nullptr, 10);
-        }
-    }
-    return -1;
-}
-
 double PaintMilliseconds(CCamera* view)
 {
     const double seconds = BestSeconds("paint", [&] {

@@ -9,18 +9,9 @@ player=$1
 kvrtool=$2
 here=$(cd "$(dirname "$0")" && pwd)
 
-for tool in xvfb-run xdotool import compare convert python3; do
-  if ! command -v "$tool" >/dev/null 2>&1; then
-    echo "SKIP: $tool is not installed"
-    exit 77
-  fi
-done
-
-# Sanitizer builds: leaks of the desktop libraries are not the player's.
-export LSAN_OPTIONS="suppressions=$here/lsan.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-# The X keyboard library hands strndup a name that is not zero-terminated within its length;
-# strndup itself stops at the length, but the strict string check measures the whole string.
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}strict_string_checks=0"
+# shellcheck source=tests/app/xvfb_common.sh
+. "$here/xvfb_common.sh"
+require_tools xvfb-run xdotool import compare convert python3
 
 work=$(mktemp -d /tmp/kvr-commands.XXXXXX)
 trap 'rm -rf "$work"' EXIT
