@@ -16,23 +16,6 @@ namespace {
 
 constexpr int32_t kCloseAttempts = 100;
 constexpr uint32_t kCloseRetryMs = 500;
-// The largest a codec writes for an accepted payload: 8192 G.723 samples of 16 bits.
-constexpr int32_t kDecodeCapacity = 16384;
-
-int32_t BufferSizeFor(int32_t codecId, int32_t outputNumber)
-{
-    switch (codecId) {
-    case kAudioCodecG723:
-        return 16384;
-    case kAudioCodecG711:
-        return outputNumber != 0 ? 1400 : 4096;
-    case kAudioCodecIma:
-        return 8192;
-    default:
-        return 0;
-    }
-}
-
 // Buffers a device would not give back stay here, reachable and untouched, for the process's life.
 std::vector<void*>& ParkedBuffers()
 {
@@ -108,7 +91,7 @@ int32_t AudioOut::SelectCodec(int32_t id, int32_t outputNumber)
         return -1;
     }
     codecId = id;
-    bufferSize = BufferSizeFor(id, outputNumber);
+    bufferSize = AudioBufferSizeFor(id, outputNumber);
     waveFormat = WaveFormat{};
     waveFormat.formatTag = static_cast<uint16_t>(format.formatTag);
     waveFormat.channels = static_cast<uint16_t>(format.channels);
@@ -129,7 +112,7 @@ int32_t AudioOut::AllocateBuffers()
     }
     FreeBuffers();
     const size_t size = static_cast<size_t>(bufferSize);
-    decodeBuffer = new (std::nothrow) uint8_t[std::max<size_t>(size, kDecodeCapacity)]();
+    decodeBuffer = new (std::nothrow) uint8_t[std::max<size_t>(size, kAudioDecodeCapacity)]();
     bool complete = decodeBuffer != nullptr;
     for (WaveHeader*& header : headers) {
         if (!complete) {

@@ -10,12 +10,12 @@
 #include <cstdint>
 #include <memory>
 
+#include "audio/AudioBufferSizes.h"
 #include "audio/Codec.h"
 #include "platform/WaveOut.h"
 #include "platform/WindowMessage.h"
 
 constexpr int32_t kAudioRingSize = 4;
-constexpr uint32_t kAudioMaxPayload = 8192;
 
 // Open's results.
 constexpr int32_t kAudioOpened = 1;

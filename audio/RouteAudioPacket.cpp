@@ -2,7 +2,7 @@
 
 #include "Tav/TavPacketUtil.h"
 
-void RouteAudioPacket(const uint8_t* packet, uint32_t length, GridAudio& grid)
+void RouteAudioPacket(const uint8_t* packet, uint32_t length, GridAudio& grid, const Event* abandon)
 {
     if (packet == nullptr || length < static_cast<uint32_t>(kTavHeaderSize)) {
         return;
@@ -10,7 +10,7 @@ void RouteAudioPacket(const uint8_t* packet, uint32_t length, GridAudio& grid)
     const int32_t codec = TavGetCodec(packet);
     if (codec != grid.lastAudioCodec) {
         SendWindowMessageTimeout(grid.Handle(), WM_AUDIO_OPEN, static_cast<uintptr_t>(codec), 0,
-                                 kCodecChangeTimeoutMs, nullptr);
+                                 kCodecChangeTimeoutMs, nullptr, abandon);
     }
     grid.lastAudioCodec = codec;
     const int32_t payloadLength = TavGetPayloadLength(packet);

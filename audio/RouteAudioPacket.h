@@ -6,9 +6,13 @@
 
 #include <cstdint>
 
+#include "audio/AudioBufferSizes.h"
 #include "audio/GridAudio.h"
 
-constexpr uint32_t kCodecChangeTimeoutMs = 1000;
-constexpr int32_t kRouteMaxPayload = 102400;
+class Event;
 
-void RouteAudioPacket(const uint8_t* packet, uint32_t length, GridAudio& grid);
+constexpr uint32_t kCodecChangeTimeoutMs = 1000;
+
+// The codec change's send stops waiting once `abandon` (the playback thread's stop) is set; the
+// outputs are then replaced later, as after a time-out.
+void RouteAudioPacket(const uint8_t* packet, uint32_t length, GridAudio& grid, const Event* abandon = nullptr);

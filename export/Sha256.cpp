@@ -9,6 +9,7 @@
 #include <vector>
 
 #if defined(__x86_64__)
+#include <cpuid.h>
 #include <immintrin.h>
 #endif
 
@@ -120,7 +121,13 @@ __attribute__((target("sha,sse4.1"))) void CompressWithShaInstructions(uint32_t 
 
 bool ProcessorHasShaInstructions()
 {
-    static const bool has = __builtin_cpu_supports("sha") && __builtin_cpu_supports("sse4.1");
+    // Asked of the processor itself: not every compiler's __builtin_cpu_supports knows "sha".
+    static const bool has = [] {
+        unsigned a = 0, b = 0, c = 0, d = 0;
+        const bool sse41 = __get_cpuid(1, &a, &b, &c, &d) != 0 && (c & bit_SSE4_1) != 0;
+        const bool sha = __get_cpuid_count(7, 0, &a, &b, &c, &d) != 0 && (b & bit_SHA) != 0;
+        return sse41 && sha;
+    }();
     return has;
 }
 #endif

@@ -16,6 +16,9 @@ constexpr Uint16 kCallbackFrames = 128;
 // Device 0's volume, left word low and right word high; full scale plays samples unchanged.
 std::atomic<uint32_t> processVolume{0xFFFFFFFFu};
 
+// SDL devices opened and not yet closed, by every instance.
+std::atomic<int32_t> openDevices{0};
+
 int64_t SteadyMicroseconds()
 {
     return std::chrono::duration_cast<std::chrono::microseconds>(
@@ -134,6 +137,11 @@ private:
     uint32_t offset = 0;               // bytes of the front buffer already played
 };
 
+int32_t SdlWaveOutOpenDevices()
+{
+    return openDevices.load();
+}
+
 int32_t SdlWaveOut::CountDevices()
 {
     if (!StartAudio()) {
@@ -190,6 +198,7 @@ int32_t SdlWaveOut::Open(WaveOutHandle* handle, const WaveFormat& format, const 
         return kWaveOutNoDriver;
     }
     devices.insert(device);
+    openDevices.fetch_add(1);
     *handle = device;
     device->Post(MM_WOM_OPEN, nullptr);
     SDL_PauseAudioDevice(device->id, 0);
@@ -270,6 +279,7 @@ int32_t SdlWaveOut::Close(WaveOutHandle handle)
     devices.erase(handle);
     // Waits for SDL's thread, so no callback runs once the device is gone.
     SDL_CloseAudioDevice(handle->id);
+    openDevices.fetch_sub(1);
     handle->Post(MM_WOM_CLOSE, nullptr);
     delete handle;
     StopAudio();

@@ -9,6 +9,10 @@
 
 #include "platform/WaveOut.h"
 
+// Sound devices this process holds open through SDL, over every SdlWaveOut: lets a test tell
+// that none is left behind.
+int32_t SdlWaveOutOpenDevices();
+
 class SdlWaveOut : public WaveOut {
 public:
     int32_t GetNumDevs() override;

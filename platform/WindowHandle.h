@@ -8,6 +8,7 @@
 
 constexpr uint32_t WM_USER = 0x0400;
 
+class Event;
 struct WindowMailbox;
 using WindowHandle = std::shared_ptr<WindowMailbox>;
 
@@ -16,7 +17,8 @@ bool PostWindowMessage(const WindowHandle& window, uint32_t code, uintptr_t wPar
 
 // Runs the window's handler and gives its result. From the window's own thread the handler is
 // called directly; from any other thread the message is queued and the caller waits at most
-// `timeoutMs`. False when the window is gone, or the handler did not finish in time (it may
-// still run later; it never touches the caller's memory then).
+// `timeoutMs`, and no longer once `abandon` (if given) is set: a worker asked to stop must not
+// wait for a thread that may be waiting for it. False when the window is gone, or the handler
+// did not finish in time (it may still run later; it never touches the caller's memory then).
 bool SendWindowMessageTimeout(const WindowHandle& window, uint32_t code, uintptr_t wParam, intptr_t lParam,
-                              uint32_t timeoutMs, intptr_t* result);
+                              uint32_t timeoutMs, intptr_t* result, const Event* abandon = nullptr);

@@ -3,9 +3,12 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QThread>
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+
+#include "platform/Event.h"
 
 struct WindowMailbox {
     std::mutex mutex;
@@ -13,6 +16,9 @@ struct WindowMailbox {
 };
 
 namespace {
+
+// How soon a waiting sender notices its abandon event.
+constexpr std::chrono::milliseconds kAbandonPoll{5};
 
 QEvent::Type WindowMessageEventType()
 {
@@ -128,7 +134,7 @@ bool PostWindowMessage(const WindowHandle& window, uint32_t code, uintptr_t wPar
 }
 
 bool SendWindowMessageTimeout(const WindowHandle& window, uint32_t code, uintptr_t wParam, intptr_t lParam,
-                              uint32_t timeoutMs, intptr_t* result)
+                              uint32_t timeoutMs, intptr_t* result, const Event* abandon)
 {
     MessageWindow* target = LiveWindow(window);
     if (target == nullptr) {
@@ -147,7 +153,16 @@ bool SendWindowMessageTimeout(const WindowHandle& window, uint32_t code, uintptr
         return false;
     }
     std::unique_lock<std::mutex> lock(completion->mutex);
-    completion->finished.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return completion->done; });
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    if (abandon == nullptr) {
+        completion->finished.wait_until(lock, deadline, [&] { return completion->done; });
+    } else {
+        // The event has no way to wake this wait: it is looked at every few milliseconds.
+        while (!completion->done && !abandon->IsSet() && std::chrono::steady_clock::now() < deadline) {
+            completion->finished.wait_until(lock, std::min(deadline, std::chrono::steady_clock::now() + kAbandonPoll),
+                                            [&] { return completion->done; });
+        }
+    }
     if (!completion->handled) {
         return false;
     }

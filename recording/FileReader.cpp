@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -40,8 +41,15 @@ int32_t FileReader::Open(const char* path)
         errno = error;
         return -1;
     }
+    // Left uninitialised: only the bytes a read brings in are ever looked at, and a small file
+    // touches only the pages it fills.
+    block.reset(new (std::nothrow) uint8_t[kBlockBytes]);
+    if (block == nullptr) {
+        ::close(opened);
+        errno = ENOMEM;
+        return -1;
+    }
     fd = opened;
-    block.resize(kBlockBytes);
     blockStart = 0;
     blockFill = 0;
     position = 0;
@@ -54,7 +62,7 @@ void FileReader::Close()
         ::close(fd);
         fd = -1;
     }
-    block = std::vector<uint8_t>();
+    block.reset();
     blockFill = 0;
 }
 
@@ -81,9 +89,9 @@ int64_t FileReader::Fill(size_t wanted)
     // Moving backwards, keep what lies before the position; otherwise what follows it.
     int64_t start = position;
     if (position < blockStart) {
-        start = std::max<int64_t>(0, position + static_cast<int64_t>(wanted) - static_cast<int64_t>(block.size()));
+        start = std::max<int64_t>(0, position + static_cast<int64_t>(wanted) - static_cast<int64_t>(kBlockBytes));
     }
-    const ssize_t got = ReadAt(fd, block.data(), block.size(), start);
+    const ssize_t got = ReadAt(fd, block.get(), kBlockBytes, start);
     if (got < 0) {
         blockFill = 0;
         return -1;
@@ -106,12 +114,12 @@ int64_t FileReader::ReadAcrossBlocks(void* destination, size_t count)
         if (position >= blockStart && position < blockStart + static_cast<int64_t>(blockFill)) {
             const size_t inBlock = static_cast<size_t>(blockStart + static_cast<int64_t>(blockFill) - position);
             const size_t n = std::min(left, inBlock);
-            memcpy(out + done, block.data() + (position - blockStart), n);
+            memcpy(out + done, block.get() + (position - blockStart), n);
             done += n;
             position += static_cast<int64_t>(n);
             continue;
         }
-        if (left >= block.size()) {
+        if (left >= kBlockBytes) {
             const ssize_t got = ReadAt(fd, out + done, left, position);
             if (got < 0) {
                 return -1;

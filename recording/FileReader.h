@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <vector>
+#include <memory>
 
 #include "Tav/TavPacketUtil.h"
 
@@ -64,7 +64,7 @@ private:
         if (offset > blockFill || count > blockFill - offset) {
             return false;
         }
-        memcpy(destination, block.data() + offset, count);
+        memcpy(destination, block.get() + offset, count);
         position += static_cast<int64_t>(count);
         return true;
     }
@@ -75,7 +75,7 @@ private:
     int64_t Fill(size_t wanted);
 
     int fd = -1;
-    std::vector<uint8_t> block;
+    std::unique_ptr<uint8_t[]> block;
     int64_t blockStart = 0;
     size_t blockFill = 0;
     int64_t position = 0;

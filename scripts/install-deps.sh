@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, when any is missing. Safe to run again. With
-# --test it also installs what the tests drive the real program with: a virtual X display, input
-# events and screenshots.
+# --fuzz it also installs clang and its libFuzzer runtime; with --test, those and what the tests
+# drive the real program with: a virtual X display, input events and screenshots.
 set -euo pipefail
 
 packages=(
@@ -12,6 +12,9 @@ packages=(
   qt6-base-dev qt6-svg-dev libsdl2-dev
   fonts-liberation2
 )
+if [ "${1:-}" = "--test" ] || [ "${1:-}" = "--fuzz" ]; then
+  packages+=(clang libclang-rt-14-dev)
+fi
 if [ "${1:-}" = "--test" ]; then
   packages+=(xvfb xauth xdotool imagemagick python3
     dpkg-dev file desktop-file-utils shared-mime-info man-db groff-base bash-completion libglib2.0-bin)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test three times: a plain build with warnings as errors, a build with
-# AddressSanitizer and UndefinedBehaviorSanitizer, and one with ThreadSanitizer. Any failure or
-# sanitizer report fails the run.
+# AddressSanitizer and UndefinedBehaviorSanitizer, and one with ThreadSanitizer; then builds the
+# fuzz targets and runs each for a few seconds. Any failure, finding or sanitizer report fails
+# the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -24,4 +25,6 @@ run_suite() {
 run_suite plain -DCMAKE_BUILD_TYPE=RelWithDebInfo
 run_suite asan -DCMAKE_BUILD_TYPE=Debug -DKVR_SANITIZE=address -DKVR_BUILD_BENCH=OFF
 run_suite tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKVR_SANITIZE=thread -DKVR_BUILD_BENCH=OFF
+echo "=== fuzz smoke ==="
+scripts/fuzz.sh 5
 echo "=== all test suites passed ==="

@@ -16,6 +16,7 @@
 #include "platform/Dialogs.h"
 #include "platform/WindowMessage.h"
 #include "playback/PlaybackEngine.h"
+#include "playback/QelSmartControlThread.h"
 #include "playback/QelSmartHandler.h"
 #include "video/CCameraWindow.h"
 #include "video/CameraContextMenu.h"
@@ -161,9 +162,16 @@ void CCamera::ReportPosition()
     const int32_t index = engine != nullptr && engine->smartHandler != nullptr
                               ? engine->smartHandler->currentIndex.load()
                               : 0;
-    // A busy or blocked user-interface thread holds playback up by at most the time-out.
+    // A busy or blocked user-interface thread holds playback up by at most the time-out, and a
+    // stop not at all.
     SendWindowMessageTimeout(grid->dialog->OwnerWindow(), WM_POSITION_UPDATE, static_cast<uintptr_t>(index), 0,
-                             kPositionUpdateTimeoutMs, nullptr);
+                             kPositionUpdateTimeoutMs, nullptr, PlaybackStop());
+}
+
+const Event* CCamera::PlaybackStop() const
+{
+    PlaybackEngine* engine = grid != nullptr && grid->dialog != nullptr ? grid->dialog->Engine() : nullptr;
+    return engine != nullptr && engine->controlThread != nullptr ? &engine->controlThread->stopEvent : nullptr;
 }
 
 void CCamera::OnAudioPacket(const uint8_t* packet, uint32_t length)
@@ -174,7 +182,7 @@ void CCamera::OnAudioPacket(const uint8_t* packet, uint32_t length)
     if (grid->audio.IsBacklogged()) {
         ClockSleepMs(kAudioBacklogSleepMs);
     }
-    RouteAudioPacket(packet, length, grid->audio);
+    RouteAudioPacket(packet, length, grid->audio, PlaybackStop());
 }
 
 void CCamera::BeginStep()

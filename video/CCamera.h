@@ -100,6 +100,9 @@ private:
     void OnVideoPacket(const uint8_t* packet, uint32_t length);
     void OnAudioPacket(const uint8_t* packet, uint32_t length);
     void ReportPosition();
+    // Playback thread: the event its stop sets, which ends its waits for the user-interface
+    // thread (the stop may be what that thread is doing); null without a playback thread.
+    const Event* PlaybackStop() const;
     FeedSettings CurrentFeedSettings() const;
     void DrawFrame(QPainter& painter);
     void DrawTitleBar(QPainter& painter);

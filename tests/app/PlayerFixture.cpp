@@ -1,6 +1,9 @@
 #include "tests/app/PlayerFixture.h"
 
 #include <QCoreApplication>
+#include <QSlider>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTest>
 #include <dirent.h>
 #include <limits.h>
@@ -78,7 +81,7 @@ PlayerRecording WritePlayerRecording(const TempDir& dir, const std::string& name
             ++recording.records;
             if (spec.audio && channel == 1) {
                 PacketSpec sound = TimedSpec(1, frame * spec.gapMs);
-                sound.type = 0x92;   // audio, G.711
+                sound.type = spec.audioType;
                 sound.payload.assign(1024, 0xFF);
                 EXPECT_GE(writer.WritePacket(sound, 0x12), 0);
                 recording.captions.emplace_back();
@@ -112,6 +115,23 @@ bool FileIsOpen(const std::string& path)
     }
     closedir(fds);
     return open;
+}
+
+QPoint SliderHandleCentre(QSlider* slider)
+{
+    QStyleOptionSlider option;
+    option.initFrom(slider);
+    option.orientation = slider->orientation();
+    option.state |= QStyle::State_Horizontal;
+    option.minimum = slider->minimum();
+    option.maximum = slider->maximum();
+    option.sliderPosition = slider->sliderPosition();
+    option.sliderValue = slider->value();
+    option.singleStep = slider->singleStep();
+    option.pageStep = slider->pageStep();
+    option.tickPosition = slider->tickPosition();
+    option.subControls = QStyle::SC_None;
+    return slider->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider).center();
 }
 
 bool WaitUntil(const std::function<bool()>& predicate, int timeoutMs)

@@ -17,6 +17,8 @@
 #include "tests/support/TempDir.h"
 #include "video/VideoCodecId.h"
 
+class QPoint;
+class QSlider;
 class QelSmartControlThread;
 class QelSmartHandler;
 
@@ -27,7 +29,8 @@ struct PlayerRecordingSpec {
     int32_t frames = 10;
     int32_t gapMs = 40;          // time between the frames of a channel
     int32_t badRecordAt = -1;    // an index record here points past the end of the media file
-    bool audio = false;          // a G.711 packet of channel 1 after every frame
+    bool audio = false;          // an audio packet of channel 1 after every frame
+    uint8_t audioType = 0x92;    // its type byte: 0x92 G.711, 0x91 G.723
     // JPEG pictures, or an MPEG-4 or H.264 stream with a key frame every keyInterval pictures.
     VideoCodecId codec = kVideoCodecJpeg;
     uint32_t keyInterval = 12;
@@ -45,6 +48,9 @@ PlayerRecording WritePlayerRecording(const TempDir& dir, const std::string& name
 
 // Whether this process holds `path` open.
 bool FileIsOpen(const std::string& path);
+
+// Where a press grabs the slider's handle.
+QPoint SliderHandleCentre(QSlider* slider);
 
 // Runs the event loop until `predicate` holds; false after `timeoutMs`.
 bool WaitUntil(const std::function<bool()>& predicate, int timeoutMs = 10000);

@@ -35,23 +35,6 @@ size_t Occurrences(const std::string& text, const std::string& line)
     return count;
 }
 
-QPoint HandleCentre(QSlider* slider)
-{
-    QStyleOptionSlider option;
-    option.initFrom(slider);
-    option.orientation = slider->orientation();
-    option.state |= QStyle::State_Horizontal;
-    option.minimum = slider->minimum();
-    option.maximum = slider->maximum();
-    option.sliderPosition = slider->sliderPosition();
-    option.sliderValue = slider->value();
-    option.singleStep = slider->singleStep();
-    option.pageStep = slider->pageStep();
-    option.tickPosition = slider->tickPosition();
-    option.subControls = QStyle::SC_None;
-    return slider->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider).center();
-}
-
 // Counts a view's repaints.
 class PaintCounter : public QObject {
 public:
@@ -198,7 +181,7 @@ TEST_F(TransportCommandTest, DraggingSeeksOncePerNotificationShowingTheFrameTher
     QSignalSpy actions(slider, &QSlider::actionTriggered);
     QSignalSpy releases(slider, &QSlider::sliderReleased);
     const int64_t readsBefore = Handler()->readCount.load();
-    QPoint at = HandleCentre(slider);
+    QPoint at = SliderHandleCentre(slider);
     QTest::mousePress(slider, Qt::LeftButton, Qt::NoModifier, at);
     ASSERT_TRUE(slider->isSliderDown());
     int seen = 0;

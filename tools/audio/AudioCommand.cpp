@@ -210,6 +210,12 @@ int ChannelExport::Finish()
 
 }  // namespace
 
+int CheckAudioArguments(int argc, char** argv)
+{
+    AudioOptions options;
+    return ParseAudioOptions(argc, argv, &options);
+}
+
 int RunAudioCommand(int argc, char** argv)
 {
     AudioOptions options;

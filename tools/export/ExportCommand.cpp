@@ -143,6 +143,12 @@ void PrintJson(const ExportResult& result)
 
 }  // namespace
 
+int CheckExportArguments(int argc, char** argv)
+{
+    ExportOptions options;
+    return ParseExportOptions(argc, argv, &options);
+}
+
 int RunExportCommand(int argc, char** argv)
 {
     ExportOptions options;

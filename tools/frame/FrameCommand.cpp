@@ -103,6 +103,12 @@ std::string Failure(int32_t result, const FrameOptions& options, const RecordFra
 
 }  // namespace
 
+int CheckFrameArguments(int argc, char** argv)
+{
+    FrameOptions options;
+    return ParseFrameOptions(argc, argv, &options);
+}
+
 int RunFrameCommand(int argc, char** argv)
 {
     FrameOptions options;

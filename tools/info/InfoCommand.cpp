@@ -96,29 +96,46 @@ void PrintText(const RecordingSummary& summary, const std::string& mediaPath, co
     }
 }
 
-}  // namespace
-
-int RunInfoCommand(int argc, char** argv)
+// -1 when the arguments are complete, else the exit status.
+int ParseInfoArguments(int argc, char** argv, std::string* mediaPath, bool* asJson)
 {
-    std::string mediaPath;
-    bool asJson = false;
     for (int i = 1; i < argc; ++i) {
         if (strcmp(argv[i], "--help") == 0 || strcmp(argv[i], "-h") == 0) {
             fputs(kInfoUsage, stdout);
             return 0;
         }
         if (strcmp(argv[i], "--json") == 0) {
-            asJson = true;
-        } else if (argv[i][0] == '-' || !mediaPath.empty()) {
+            *asJson = true;
+        } else if (argv[i][0] == '-' || !mediaPath->empty()) {
             fprintf(stderr, "kvrtool info: unexpected argument '%s'\n%s", argv[i], kInfoUsage);
             return 2;
         } else {
-            mediaPath = argv[i];
+            *mediaPath = argv[i];
         }
     }
-    if (mediaPath.empty()) {
+    if (mediaPath->empty()) {
         fputs(kInfoUsage, stderr);
         return 2;
+    }
+    return -1;
+}
+
+}  // namespace
+
+int CheckInfoArguments(int argc, char** argv)
+{
+    std::string mediaPath;
+    bool asJson = false;
+    return ParseInfoArguments(argc, argv, &mediaPath, &asJson);
+}
+
+int RunInfoCommand(int argc, char** argv)
+{
+    std::string mediaPath;
+    bool asJson = false;
+    const int parsed = ParseInfoArguments(argc, argv, &mediaPath, &asJson);
+    if (parsed >= 0) {
+        return parsed;
     }
     if (asJson) {
         TavSetReportStream(stderr);   // standard output carries the document alone

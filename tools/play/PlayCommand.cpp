@@ -155,6 +155,13 @@ void PrintReport(const MediaFileMng& manager, const HeadlessOwner& owner, const 
 
 }  // namespace
 
+int CheckPlayArguments(int argc, char** argv)
+{
+    PlayArguments arguments;
+    const int parsed = ParseArguments(argc, argv, &arguments);
+    return parsed == 0 ? -1 : (parsed < 0 ? 0 : parsed);
+}
+
 int RunPlayCommand(int argc, char** argv)
 {
     PlayArguments arguments;

@@ -23,14 +23,16 @@ const char kSampleUsage[] =
 
 constexpr time_t kSampleStart = 1243857600;   // 2009-06-01 12:00:00 UTC
 
-}  // namespace
-
-int RunSampleCommand(int argc, char** argv)
-{
+struct SampleOptions {
     std::string mediaPath;
     int32_t channels = 4;
     int32_t seconds = 10;
     int32_t fps = 25;
+};
+
+// -1 when the arguments are complete, else the exit status.
+int ParseSampleArguments(int argc, char** argv, SampleOptions* options)
+{
     for (int i = 1; i < argc; ++i) {
         const bool hasValue = i + 1 < argc;
         if (strcmp(argv[i], "--help") == 0 || strcmp(argv[i], "-h") == 0) {
@@ -39,25 +41,47 @@ int RunSampleCommand(int argc, char** argv)
         }
         bool good = true;
         if (strcmp(argv[i], "--channels") == 0) {
-            good = hasValue && ParseIntegerArgument(argv[++i], 1, 64, &channels);
+            good = hasValue && ParseIntegerArgument(argv[++i], 1, 64, &options->channels);
         } else if (strcmp(argv[i], "--seconds") == 0) {
-            good = hasValue && ParseIntegerArgument(argv[++i], 1, 3600, &seconds);
+            good = hasValue && ParseIntegerArgument(argv[++i], 1, 3600, &options->seconds);
         } else if (strcmp(argv[i], "--fps") == 0) {
-            good = hasValue && ParseIntegerArgument(argv[++i], 1, 100, &fps);
-        } else if (argv[i][0] == '-' || !mediaPath.empty()) {
+            good = hasValue && ParseIntegerArgument(argv[++i], 1, 100, &options->fps);
+        } else if (argv[i][0] == '-' || !options->mediaPath.empty()) {
             good = false;
         } else {
-            mediaPath = argv[i];
+            options->mediaPath = argv[i];
         }
         if (!good) {
             fprintf(stderr, "kvrtool sample: bad argument '%s'\n%s", argv[i], kSampleUsage);
             return 2;
         }
     }
-    if (mediaPath.empty()) {
+    if (options->mediaPath.empty()) {
         fputs(kSampleUsage, stderr);
         return 2;
     }
+    return -1;
+}
+
+}  // namespace
+
+int CheckSampleArguments(int argc, char** argv)
+{
+    SampleOptions options;
+    return ParseSampleArguments(argc, argv, &options);
+}
+
+int RunSampleCommand(int argc, char** argv)
+{
+    SampleOptions options;
+    const int parsed = ParseSampleArguments(argc, argv, &options);
+    if (parsed >= 0) {
+        return parsed;
+    }
+    const std::string& mediaPath = options.mediaPath;
+    const int32_t channels = options.channels;
+    const int32_t seconds = options.seconds;
+    const int32_t fps = options.fps;
 
     const std::string indexPath = IndexPathFor(mediaPath);
     RecordingWriter writer;

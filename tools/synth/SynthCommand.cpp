@@ -260,6 +260,12 @@ std::string Plural(size_t count, const char* noun)
 
 }  // namespace
 
+int CheckSynthArguments(int argc, char** argv)
+{
+    SynthOptions options;
+    return ParseSynthOptions(argc, argv, &options);
+}
+
 int RunSynthCommand(int argc, char** argv)
 {
     SynthOptions options;
