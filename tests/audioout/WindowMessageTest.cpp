@@ -7,6 +7,7 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/Event.h"
 #include "platform/WindowMessage.h"
 #include "tests/audioout/AudioTestSupport.h"
 
@@ -95,6 +96,29 @@ TEST(WindowMessage, SendTimesOutWhileTheWindowsThreadIsBusyAndTheLateHandlerIsHa
     EXPECT_FALSE(ok);
     EXPECT_GE(waitedMs, 55);
     EXPECT_EQ(received.count, 0);
+    ASSERT_TRUE(PumpUntil([&] { return received.count == 1; }));
+}
+
+// A stopping worker must not sit out the time-out waiting for a thread that may be waiting
+// for it: setting the abandon event ends the wait, and the message is still handled later.
+TEST(WindowMessage, AnAbandonEventEndsTheSendersWaitEarly)
+{
+    Received received;
+    std::unique_ptr<MessageWindow> window(MakeWindow(received));
+    Event abandon(false);
+    bool ok = true;
+    int64_t waitedMs = 0;
+    std::thread sender([&] {
+        QElapsedTimer timer;
+        timer.start();
+        ok = SendWindowMessageTimeout(window->Handle(), WM_USER + 9, 1, 0, 20000, nullptr, &abandon);
+        waitedMs = timer.elapsed();
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    abandon.Set();
+    sender.join();
+    EXPECT_FALSE(ok);
+    EXPECT_LT(waitedMs, 5000);
     ASSERT_TRUE(PumpUntil([&] { return received.count == 1; }));
 }
 
