@@ -125,6 +125,10 @@ int32_t OpenStreamDecoder(StreamDecoder* decoder, VideoCodecId codec)
     // frame would be shown one packet late, under the next packet's time.
     // One thread: every picture comes out of the call that decoded it, in order.
     decoder->decoderContext->thread_count = 1;
+    // Pictures larger than a view's frame buffer are refused as soon as a stream declares them,
+    // before the library allocates pictures of that size: a damaged stream cannot make a view's
+    // decoder hold more than a few frames of the largest size it can show.
+    decoder->decoderContext->max_pixels = kFramePixelCapacity / 3;
     if (avcodec_open2(decoder->decoderContext, found, nullptr) < 0) {
         return FailOpening(decoder, "could not open codec\n");
     }

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "Tav/TavPacketUtil.h"
 #include "tests/support/StreamCapture.h"
@@ -13,6 +16,7 @@
 #include <turbojpeg.h>
 
 extern "C" {
+#include <libavcodec/avcodec.h>
 #include <libavutil/log.h>
 }
 
@@ -197,14 +201,49 @@ TEST(StreamDecode, APacketWithoutPictureLeavesThePixelsAndTakesTheContextSize)
     EXPECT_EQ(frame.Bytes(), before);
 }
 
-TEST(StreamDecode, PictureLargerThanTheBufferIsNeverWritten)
+// What the decoding library said while a test ran.
+struct LibraryLog {
+    LibraryLog()
+    {
+        Messages().clear();
+        av_log_set_callback([](void*, int, const char* format, va_list arguments) {
+            char line[1024];
+            vsnprintf(line, sizeof line, format, arguments);
+            Messages() += line;
+        });
+    }
+    ~LibraryLog() { av_log_set_callback(av_log_default_callback); }
+    static std::string& Messages()
+    {
+        static std::string messages;
+        return messages;
+    }
+};
+
+// A stream that declares a picture larger than a view's frame buffer is refused before the
+// library allocates a picture of that size (a damaged stream could otherwise make one view's
+// decoder hold gigabytes), and the next picture of a size that fits decodes as usual.
+TEST(StreamDecode, PictureLargerThanTheBufferIsNeverAllocatedOrWritten)
 {
-    const auto packets = StreamPacketsOf(kVideoCodecH264, 2112, 1536, 1, 5);
-    DecoderHolder holder;
-    FrameHolder frame;
-    EXPECT_EQ(holder.Decode(packets[0], &frame.frame), kDecodeRejected);
-    EXPECT_EQ(frame.frame.width, 0u);
-    EXPECT_EQ(frame.frame.height, 0u);
+    for (const VideoCodecId codec : {kVideoCodecH264, kVideoCodecMpeg4}) {
+        SCOPED_TRACE(codec);
+        const auto large = StreamPacketsOf(codec, 2112, 1536, 1, 5);
+        DecoderHolder holder;
+        FrameHolder frame;
+        {
+            LibraryLog log;
+            EXPECT_EQ(holder.Decode(large[0], &frame.frame), kDecodeRejected);
+            EXPECT_NE(LibraryLog::Messages().find("exceeds specified max pixel count 3145728"), std::string::npos)
+                << LibraryLog::Messages();
+        }
+        EXPECT_EQ(frame.frame.width, 0u);
+        EXPECT_EQ(frame.frame.height, 0u);
+
+        const auto small = StreamPacketsOf(codec, 176, 144, 1, 5);
+        EXPECT_EQ(holder.Decode(small[0], &frame.frame), kDecodeOk);
+        EXPECT_EQ(frame.frame.width, 176u);
+        EXPECT_EQ(frame.frame.height, 144u);
+    }
 }
 
 TEST(StreamDecode, ANeverOpenedDecoderIsNeverUsed)
