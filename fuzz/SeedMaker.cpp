@@ -18,6 +18,7 @@
 #include "recording/IndexPath.h"
 #include "recording/IndexRecord.h"
 #include "recording/MediaFileMng.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/TestOwner.h"
 #include "video/EventRecord.h"
 
@@ -30,22 +31,6 @@ struct Recording {
     Bytes index;
     Bytes media;
 };
-
-bool ReadWholeFile(const std::string& path, Bytes* bytes)
-{
-    FILE* file = fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        return false;
-    }
-    uint8_t block[65536];
-    size_t got = 0;
-    while ((got = fread(block, 1, sizeof block, file)) > 0) {
-        bytes->insert(bytes->end(), block, block + got);
-    }
-    const bool good = ferror(file) == 0;
-    fclose(file);
-    return good;
-}
 
 bool ReadRecording(const std::string& mediaPath, Recording* recording)
 {
@@ -65,7 +50,9 @@ bool ReadRecording(const std::string& mediaPath, Recording* recording)
             return false;
         }
     }
-    return ReadWholeFile(indexPath, &recording->index) && ReadWholeFile(mediaPath, &recording->media);
+    recording->index = ReadFileBytes(indexPath);
+    recording->media = ReadFileBytes(mediaPath);
+    return !recording->index.empty() && !recording->media.empty();
 }
 
 class CorpusWriter {
@@ -76,10 +63,7 @@ public:
     {
         const std::string folder = root + "/" + target;
         mkdir(folder.c_str(), 0755);
-        const std::string path = folder + "/seed-" + std::to_string(counts[target]++);
-        FILE* file = fopen(path.c_str(), "wb");
-        failed |= file == nullptr || fwrite(seed.data(), 1, seed.size(), file) != seed.size();
-        failed |= file != nullptr && fclose(file) != 0;
+        failed |= !WriteFileBytes(folder + "/seed-" + std::to_string(counts[target]++), seed);
     }
 
     bool failed = false;

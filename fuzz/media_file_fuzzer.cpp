@@ -12,22 +12,13 @@
 #include "fuzz/FuzzQuiet.h"
 #include "fuzz/MediaPairInput.h"
 #include "recording/MediaFileMng.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/TestOwner.h"
 
 namespace {
 
 std::string gMediaPath;
 std::string gIndexPath;
-
-bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
-{
-    FILE* file = fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        return false;
-    }
-    const bool written = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return fclose(file) == 0 && written;
-}
 
 bool IsReadCode(int32_t result)
 {
@@ -74,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::vector<uint8_t> reads = input.Bytes(kMediaPairReadCount);
     const std::vector<uint8_t> index = input.Bytes(input.Word32());
     const std::vector<uint8_t> media = input.Rest();
-    if (!WriteFile(gIndexPath, index) || !WriteFile(gMediaPath, media)) {
+    if (!WriteFileBytes(gIndexPath, index) || !WriteFileBytes(gMediaPath, media)) {
         abort();
     }
 

@@ -41,16 +41,17 @@ uint32_t Sum(const uint8_t* bytes, size_t count)
     return sum;
 }
 
-void CheckOption(const std::vector<uint8_t>& packet, const uint8_t* option, int32_t length)
+// The option's bytes summed, so that every one of them is read.
+uint32_t CheckOption(const std::vector<uint8_t>& packet, const uint8_t* option, int32_t length)
 {
     if (option == nullptr) {
-        return;
+        return 0;
     }
     const uint8_t* begin = packet.data() + kTavHeaderSize;
     const uint8_t* areaEnd = packet.data() + 4 + TavGetHeaderLength(packet.data());
     // The kind and length bytes are inside the area, and so is the whole option.
     FUZZ_CHECK(option >= begin && option + 2 <= areaEnd && option + length <= areaEnd && length >= 1);
-    Sum(option, static_cast<size_t>(length));
+    return Sum(option, static_cast<size_t>(length));
 }
 
 void Examine(const std::vector<uint8_t>& packet)
@@ -74,10 +75,10 @@ void Examine(const std::vector<uint8_t>& packet)
     const uint8_t* fixed[] = {options.option3, options.option4, options.option5, options.option6};
     for (int32_t kind = 3; kind <= 6; ++kind) {
         const uint8_t* option = fixed[kind - 3];
-        CheckOption(packet, option, option == nullptr ? 0 : TavGetOptionLength(mask, kind, option));
+        seen += CheckOption(packet, option, option == nullptr ? 0 : TavGetOptionLength(mask, kind, option));
     }
-    CheckOption(packet, options.option7, options.option7Length);
-    CheckOption(packet, options.option8, options.option8Length);
+    seen += CheckOption(packet, options.option7, options.option7Length);
+    seen += CheckOption(packet, options.option8, options.option8Length);
     if (seen == 0xFFFFFFFFu) {
         fputc(' ', stderr);   // keeps the reads from being optimised away
     }

@@ -5,14 +5,14 @@
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QTest>
-#include <dirent.h>
 #include <limits.h>
-#include <unistd.h>
+#include <stdlib.h>
 
 #include "playback/PlaybackEngine.h"
 #include "playback/QelSmartControlThread.h"
 #include "playback/QelSmartHandler.h"
 #include "recording/RecordingWriter.h"
+#include "tests/app/ProcessCounts.h"
 #include "tests/video/VideoFixtures.h"
 #include "video/CCamera.h"
 #include "video/CaptionText.h"
@@ -99,22 +99,12 @@ bool FileIsOpen(const std::string& path)
     if (realpath(path.c_str(), wanted) == nullptr) {
         return false;
     }
-    DIR* fds = opendir("/proc/self/fd");
-    if (fds == nullptr) {
-        return false;
-    }
-    bool open = false;
-    while (dirent* entry = readdir(fds)) {
-        char target[PATH_MAX];
-        const std::string link = std::string("/proc/self/fd/") + entry->d_name;
-        const ssize_t length = readlink(link.c_str(), target, sizeof target - 1);
-        if (length > 0) {
-            target[length] = '\0';
-            open = open || std::string(target) == wanted;
+    for (const auto& [fd, target] : ProcessDescriptors()) {
+        if (target == wanted) {
+            return true;
         }
     }
-    closedir(fds);
-    return open;
+    return false;
 }
 
 QPoint SliderHandleCentre(QSlider* slider)

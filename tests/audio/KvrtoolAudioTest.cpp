@@ -16,6 +16,7 @@
 #include "recording/MediaFileMng.h"
 #include "recording/RecordingWriter.h"
 #include "tests/audio/AudioTestSignal.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/KvrtoolRun.h"
 #include "tests/support/RecordingFixture.h"
 #include "tests/support/TestOwner.h"

@@ -5,6 +5,7 @@
 
 #include "Tav/TavPacketUtil.h"
 #include "recording/IndexRecord.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/KvrtoolRun.h"
 #include "tests/support/TempDir.h"
 

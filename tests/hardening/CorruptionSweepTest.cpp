@@ -17,6 +17,7 @@ extern "C" {
 #include "tests/hardening/BaseRecording.h"
 #include "tests/hardening/CopyProbe.h"
 #include "tests/hardening/RecordingDamage.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/TavReportLog.h"
 #include "tests/support/TempDir.h"
 
@@ -36,16 +37,6 @@ int32_t FromEnvironment(const char* name, int32_t fallback)
 
 const int32_t kCopiesPerFamily = FromEnvironment("KVR_SWEEP_COPIES", KVR_SWEEP_COPIES);
 const uint32_t kSeedRound = static_cast<uint32_t>(FromEnvironment("KVR_SWEEP_SEED", 0));
-
-bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
-{
-    FILE* file = fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        return false;
-    }
-    const bool written = bytes.empty() || fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return fclose(file) == 0 && written;
-}
 
 void PrintCounts(const char* name, const ProbeCounts& c)
 {
@@ -77,7 +68,7 @@ protected:
     // Runs one copy; false (with the copy's story as a test failure) when anything went wrong.
     bool Probe(const RecordingCopy& copy, const std::string& name, uint32_t seed)
     {
-        if (!WriteFile(media, copy.media) || !WriteFile(index, copy.index)) {
+        if (!WriteFileBytes(media, copy.media) || !WriteFileBytes(index, copy.index)) {
             ADD_FAILURE() << "cannot write " << name;
             return false;
         }

@@ -838,18 +838,24 @@ const DamageKind& PickFrom(const DamageKind (&table)[N], Random& random)
     return table[Below(random, N)];
 }
 
-const DamageKind& PickAny(Random& random)
+// A kind of `family`; for Mixed, a kind of any other family.
+const DamageKind& PickKind(DamageFamily family, Random& random)
 {
-    switch (random() % 4) {
-    case 0:
+    switch (family) {
+    case DamageFamily::HeaderFields:
         return PickFrom(kHeaderFields, random);
-    case 1:
+    case DamageFamily::OptionsAndPayloads:
         return PickFrom(kOptionsAndPayloads, random);
-    case 2:
+    case DamageFamily::CutFiles:
         return PickFrom(kCutFiles, random);
-    default:
+    case DamageFamily::IndexRecords:
         return PickFrom(kIndexRecords, random);
+    case DamageFamily::Mixed:
+        break;
     }
+    const DamageFamily single[] = {DamageFamily::HeaderFields, DamageFamily::OptionsAndPayloads,
+                                   DamageFamily::CutFiles, DamageFamily::IndexRecords};
+    return PickKind(single[random() % 4], random);
 }
 
 }  // namespace
@@ -877,26 +883,9 @@ RecordingCopy DamagedCopy(const BaseRecording& base, DamageFamily family, uint32
     RecordingCopy copy{base.media, base.index, ""};
     const int damages = family == DamageFamily::Mixed ? 2 + static_cast<int>(random() % 3) : 1;
     for (int i = 0; i < damages; ++i) {
-        const DamageKind* kind = nullptr;
-        switch (family) {
-        case DamageFamily::HeaderFields:
-            kind = &PickFrom(kHeaderFields, random);
-            break;
-        case DamageFamily::OptionsAndPayloads:
-            kind = &PickFrom(kOptionsAndPayloads, random);
-            break;
-        case DamageFamily::CutFiles:
-            kind = &PickFrom(kCutFiles, random);
-            break;
-        case DamageFamily::IndexRecords:
-            kind = &PickFrom(kIndexRecords, random);
-            break;
-        case DamageFamily::Mixed:
-            kind = &PickAny(random);
-            break;
-        }
-        Note(&copy, std::string("[") + kind->name + "]");
-        kind->apply(base, random, &copy);
+        const DamageKind& kind = PickKind(family, random);
+        Note(&copy, std::string("[") + kind.name + "]");
+        kind.apply(base, random, &copy);
     }
     return copy;
 }

@@ -37,9 +37,3 @@ std::string Quoted(const std::string& path)
 {
     return "'" + path + "'";
 }
-
-std::vector<uint8_t> ReadFileBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}

@@ -1,9 +1,7 @@
 // Runs a command line through the shell and collects what it printed.
 #pragma once
 
-#include <cstdint>
 #include <string>
-#include <vector>
 
 struct ToolRun {
     int status = -1;     // exit status
@@ -16,5 +14,3 @@ ToolRun RunTool(const std::string& program, const std::string& arguments);
 
 // A path in single quotes for the shell.
 std::string Quoted(const std::string& path);
-// A whole file's bytes; empty when it cannot be read.
-std::vector<uint8_t> ReadFileBytes(const std::string& path);

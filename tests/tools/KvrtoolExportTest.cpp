@@ -11,6 +11,7 @@
 #include "export/PacketClock.h"
 #include "export/Sha256.h"
 #include "recording/RecordingWriter.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/KvrtoolRun.h"
 #include "tests/support/RecordingFixture.h"
 #include "tests/tools/ExportedFile.h"

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "recording/RecordingWriter.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/KvrtoolRun.h"
 #include "tests/support/RecordingFixture.h"
 #include "tests/tools/VideoToolFixtures.h"
