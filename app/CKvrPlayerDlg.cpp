@@ -16,11 +16,11 @@
 #include "app/DialogFont.h"
 #include "app/SpeedList.h"
 #include "platform/DebugOutput.h"
-#include "platform/Dialogs.h"
-#include "platform/WindowMessage.h"
 #include "playback/PlaybackEngine.h"
 #include "recording/QelSmartLcid2Callback.h"
 #include "resources/ResourceIds.h"
+#include "ui/Dialogs.h"
+#include "ui/WindowMessage.h"
 
 namespace {
 

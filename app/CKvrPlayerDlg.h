@@ -11,9 +11,9 @@
 #include <string>
 
 #include "app/DialogTemplate.h"
-#include "platform/WindowHandle.h"
-#include "video/CCameraWindow.h"
-#include "video/CameraWindowOwner.h"
+#include "ui/CCameraWindow.h"
+#include "ui/CameraWindowOwner.h"
+#include "ui/WindowHandle.h"
 
 class MessageWindow;
 class QAction;

@@ -6,7 +6,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "video/CaptionText.h"
+#include "recording/CaptionText.h"
 
 namespace {
 

@@ -22,13 +22,13 @@
 #include "app/CKvrPlayerDlg.h"
 #include "app/GoToTimeDialog.h"
 #include "app/SpeedList.h"
-#include "platform/Dialogs.h"
 #include "playback/PlaybackEngine.h"
 #include "playback/QelSmartControlThread.h"
 #include "playback/QelSmartHandler.h"
+#include "recording/CaptionText.h"
 #include "recording/RecordTimes.h"
-#include "video/CCamera.h"
-#include "video/CaptionText.h"
+#include "ui/CCamera.h"
+#include "ui/Dialogs.h"
 
 namespace {
 

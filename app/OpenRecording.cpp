@@ -5,12 +5,12 @@
 #include <QSlider>
 
 #include "app/CKvrPlayerDlg.h"
-#include "platform/Dialogs.h"
 #include "playback/PlaybackEngine.h"
 #include "playback/QelSmartControlThread.h"
 #include "playback/QelSmartHandler.h"
 #include "recording/IndexPath.h"
 #include "resources/ResourceIds.h"
+#include "ui/Dialogs.h"
 
 void CKvrPlayerDlg::StopPlaybackThread()
 {

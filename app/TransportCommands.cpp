@@ -8,11 +8,11 @@
 
 #include "app/CKvrPlayerDlg.h"
 #include "app/SpeedList.h"
-#include "platform/Dialogs.h"
 #include "playback/PlaybackEngine.h"
 #include "playback/QelSmartControlThread.h"
 #include "playback/QelSmartHandler.h"
 #include "resources/ResourceIds.h"
+#include "ui/Dialogs.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "audio/GainTable.h"
 #include "audio/MuLaw.h"
 #include "bench/BenchTiming.h"
-#include "tests/audio/AudioTestSignal.h"
+#include "tests/support/AudioTestSignal.h"
 
 namespace {
 

@@ -13,11 +13,11 @@
 #include <unistd.h>
 #include <vector>
 
-#include "audio/AudioOut.h"
 #include "audio/Codec_G723.h"
 #include "audio/Codec_IMA.h"
 #include "audio/MuLaw.h"
-#include "tests/audio/AudioTestSignal.h"
+#include "tests/support/AudioTestSignal.h"
+#include "ui/AudioOut.h"
 
 namespace {
 

@@ -27,7 +27,7 @@
 #include "playback/QelSmartHandler.h"
 #include "playback/WorkerPause.h"
 #include "recording/RecordingWriter.h"
-#include "video/CCamera.h"
+#include "ui/CCamera.h"
 #include "video/StreamEncoder.h"
 #include "video/TestPattern.h"
 

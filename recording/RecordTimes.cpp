@@ -8,9 +8,9 @@
 #include <unistd.h>
 
 #include "Tav/TavPacketUtil.h"
+#include "recording/CaptionText.h"
 #include "recording/IndexRecord.h"
 #include "recording/MediaFileMng.h"
-#include "video/CaptionText.h"
 
 namespace {
 

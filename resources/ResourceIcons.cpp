@@ -1,4 +1,4 @@
-// Icons from the scalable pictures compiled into the Qt library. Each is rendered once per size it
+// Icons from the scalable pictures compiled into this library. Each is rendered once per size it
 // is used at, and again at twice that size so that it stays sharp on high-density screens.
 #include <QIcon>
 #include <QPainter>

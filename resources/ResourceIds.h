@@ -24,7 +24,7 @@ constexpr int kStringReadFailed = 103;
 const char* LoadResourceString(int id);
 
 // The icon drawn at its loaded size (16, 24 or 32 pixels; the application icon at 16 to 256), sharp
-// at twice that size for high-density screens. A null icon for an unknown number. Lives in the Qt
-// library: include <QIcon> to call it.
+// at twice that size for high-density screens. A null icon for an unknown number. Include <QIcon>
+// to call it.
 QIcon LoadResourceIcon(int id);
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, when any is missing. Safe to run again. With
-# --fuzz it also installs clang and its libFuzzer runtime; with --test, those and what the tests
-# drive the real program with: a virtual X display, input events and screenshots.
+# --core only what the core and kvrtool need (no Qt, no SDL); with --fuzz also clang and its
+# libFuzzer runtime; with --test, those and what the tests drive the real program with: a
+# virtual X display, input events and screenshots.
 set -euo pipefail
 
 packages=(
@@ -9,9 +10,11 @@ packages=(
   libgtest-dev libgmock-dev
   libavcodec-dev libavformat-dev libavutil-dev libswscale-dev
   libturbojpeg0-dev libjpeg62-turbo-dev
-  qt6-base-dev qt6-svg-dev libsdl2-dev
-  fonts-liberation2
 )
+# The player's libraries; --core leaves them out, for a build with -DKVR_BUILD_PLAYER=OFF.
+if [ "${1:-}" != "--core" ]; then
+  packages+=(qt6-base-dev qt6-svg-dev libsdl2-dev fonts-liberation2)
+fi
 if [ "${1:-}" = "--test" ] || [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)
 fi

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test three times: a plain build with warnings as errors, a build with
-# AddressSanitizer and UndefinedBehaviorSanitizer, and one with ThreadSanitizer; then builds the
+# AddressSanitizer and UndefinedBehaviorSanitizer, and one with ThreadSanitizer; then the core
+# and kvrtool alone, without the player, as on a server with neither Qt nor SDL; then builds the
 # fuzz targets and runs each for a few seconds. Any failure, finding or sanitizer report fails
 # the run.
 set -euo pipefail
@@ -25,6 +26,16 @@ run_suite() {
 run_suite plain -DCMAKE_BUILD_TYPE=RelWithDebInfo
 run_suite asan -DCMAKE_BUILD_TYPE=Debug -DKVR_SANITIZE=address -DKVR_BUILD_BENCH=OFF
 run_suite tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKVR_SANITIZE=thread -DKVR_BUILD_BENCH=OFF
+# Without the player, Qt and SDL must not even be looked for: a search leaves its entry in the
+# cache, found or not.
+echo "=== core (no player) ==="
+cmake -S . -B build/test-core -G Ninja -DKVR_WERROR=ON -DCMAKE_BUILD_TYPE=Debug -DKVR_BUILD_PLAYER=OFF > /dev/null
+if grep -E '^(Qt6|SDL2)[A-Za-z]*_DIR' build/test-core/CMakeCache.txt; then
+  echo "a build without the player looked for Qt or SDL" >&2
+  exit 1
+fi
+cmake --build build/test-core -j 2
+ctest --test-dir build/test-core --output-on-failure -j 2
 echo "=== fuzz smoke ==="
 scripts/fuzz.sh 5
 echo "=== all test suites passed ==="

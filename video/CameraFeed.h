@@ -14,9 +14,9 @@
 #include <mutex>
 #include <string>
 
-#include "playback/GroupPictureCache.h"
-#include "video/CaptionText.h"
+#include "recording/CaptionText.h"
 #include "video/DecodedFrame.h"
+#include "video/GroupPictureCache.h"
 
 class LogComposer;
 struct ComposerLayout;

@@ -7,8 +7,8 @@
 #include <QTest>
 #include <chrono>
 
-#include "video/CCamera.h"
-#include "video/CaptionText.h"
+#include "recording/CaptionText.h"
+#include "ui/CCamera.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "playback/QelSmartHandler.h"
 #include "resources/ResourceIds.h"
 #include "tests/app/PlayerFixture.h"
-#include "video/CCamera.h"
+#include "ui/CCamera.h"
 
 namespace {
 

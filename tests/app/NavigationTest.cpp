@@ -13,9 +13,9 @@
 #include "app/GoToTimeDialog.h"
 #include "playback/QelSmartControlThread.h"
 #include "playback/QelSmartHandler.h"
+#include "recording/CaptionText.h"
 #include "tests/app/PlayerFixture.h"
-#include "video/CCamera.h"
-#include "video/CaptionText.h"
+#include "ui/CCamera.h"
 
 namespace {
 

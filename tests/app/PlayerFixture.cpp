@@ -11,11 +11,11 @@
 #include "playback/PlaybackEngine.h"
 #include "playback/QelSmartControlThread.h"
 #include "playback/QelSmartHandler.h"
+#include "recording/CaptionText.h"
 #include "recording/RecordingWriter.h"
 #include "tests/app/ProcessCounts.h"
 #include "tests/video/VideoFixtures.h"
-#include "video/CCamera.h"
-#include "video/CaptionText.h"
+#include "ui/CCamera.h"
 #include "video/JpegEncoder.h"
 
 namespace {

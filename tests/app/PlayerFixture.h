@@ -13,8 +13,8 @@
 
 #include "app/CKvrPlayerDlg.h"
 #include "platform/DebugOutput.h"
-#include "platform/Dialogs.h"
 #include "tests/support/TempDir.h"
+#include "ui/Dialogs.h"
 #include "video/VideoCodecId.h"
 
 class QPoint;

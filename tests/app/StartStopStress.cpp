@@ -14,12 +14,12 @@
 #include <cstdio>
 #include <map>
 
-#include "platform/WaveOutSdl.h"
 #include "playback/QelSmartControlThread.h"
 #include "tests/app/CommandWatchdog.h"
 #include "tests/app/DialogCommandFixture.h"
 #include "tests/app/ProcessCounts.h"
 #include "tests/app/StressOptions.h"
+#include "ui/WaveOutSdl.h"
 
 namespace {
 

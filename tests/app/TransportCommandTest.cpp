@@ -14,7 +14,7 @@
 #include "playback/QelSmartHandler.h"
 #include "tests/app/PlayerFixture.h"
 #include "tests/support/StreamCapture.h"
-#include "video/CCamera.h"
+#include "ui/CCamera.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "audio/CG723Coder.h"
 #include "audio/G726Adpcm24.h"
-#include "tests/audio/AudioTestSignal.h"
+#include "tests/support/AudioTestSignal.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "audio/Codec_IMA.h"
 #include "audio/DecodeADPCMC.h"
 #include "audio/GainTable.h"
-#include "tests/audio/AudioTestSignal.h"
+#include "tests/support/AudioTestSignal.h"
 #include "tests/support/StreamCapture.h"
 
 namespace {

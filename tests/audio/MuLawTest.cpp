@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "audio/MuLaw.h"
-#include "tests/audio/AudioTestSignal.h"
+#include "tests/support/AudioTestSignal.h"
 
 namespace {
 

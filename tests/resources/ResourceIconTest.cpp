@@ -1,4 +1,4 @@
-// The icons load from the resources compiled into the Qt library, at their sizes and sharp at
+// The icons load from the resources compiled into the program, at their sizes and sharp at
 // twice those sizes.
 #include <QIcon>
 #include <QImage>
