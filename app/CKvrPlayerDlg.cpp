@@ -17,6 +17,7 @@
 #include "app/SpeedList.h"
 #include "platform/DebugOutput.h"
 #include "playback/PlaybackEngine.h"
+#include "playback/QelSmartHandler.h"
 #include "recording/QelSmartLcid2Callback.h"
 #include "resources/ResourceIds.h"
 #include "ui/Dialogs.h"
@@ -368,14 +369,30 @@ intptr_t CKvrPlayerDlg::WindowProc(uint32_t code, uintptr_t wParam, intptr_t lPa
     }
 }
 
-intptr_t CKvrPlayerDlg::OnPositionUpdate(uintptr_t wParam, intptr_t)
+intptr_t CKvrPlayerDlg::OnPositionUpdate(uintptr_t, intptr_t)
 {
+    const int32_t position = m_wndCameraWindow.TakeReportedPosition();
     if (m_sliderPosition != nullptr) {
         // Not a scroll: no seek follows.
         const QSignalBlocker blocker(m_sliderPosition);
-        m_sliderPosition->setValue(static_cast<int>(wParam));
+        m_sliderPosition->setValue(static_cast<int>(position));
     }
+    ShowPlayingBehind();
     return 0;
+}
+
+void CKvrPlayerDlg::ShowPlayingBehind()
+{
+    if (m_comboSpeed == nullptr) {
+        return;
+    }
+    QelSmartHandler* handler = HandlerOf(m_pPlaybackEngine);
+    const QString tip = handler != nullptr && handler->playingBehind.load() != 0
+                            ? QStringLiteral("Playing behind: decoding cannot keep up with this speed")
+                            : QString();
+    if (m_comboSpeed->toolTip() != tip) {
+        m_comboSpeed->setToolTip(tip);
+    }
 }
 
 intptr_t CKvrPlayerDlg::OnReadFailure(uintptr_t, intptr_t)

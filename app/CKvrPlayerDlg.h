@@ -85,6 +85,8 @@ public:
 
     // Messages from the playback thread.
     intptr_t OnPositionUpdate(uintptr_t wParam, intptr_t lParam);
+    // The speed list's tooltip says so while playback runs behind the speed asked.
+    void ShowPlayingBehind();
     intptr_t OnReadFailure(uintptr_t wParam, intptr_t lParam);
     // The playback handler's end notification: posts WM_USER+4 with `packet` as wParam.
     static void OnPlaybackEnd(void* context, int32_t message, const uint8_t* packet, uint32_t length);

@@ -36,11 +36,6 @@ constexpr char kSelectCamera[] = "select camera";
 constexpr char kDropRefused[] =
     "Only a recording can be dropped here: one .kvr media file, or the .idx index file beside it.";
 
-QelSmartHandler* HandlerOf(PlaybackEngine* engine)
-{
-    return engine != nullptr ? engine->smartHandler : nullptr;
-}
-
 // The media file of a dropped recording file; "" when it is none.
 std::string DroppedMediaPath(const QMimeData* data)
 {

@@ -16,11 +16,6 @@
 
 namespace {
 
-QelSmartHandler* HandlerOf(PlaybackEngine* engine)
-{
-    return engine != nullptr ? engine->smartHandler : nullptr;
-}
-
 QelSmartControlThread* ControlOf(PlaybackEngine* engine)
 {
     return engine != nullptr ? engine->controlThread : nullptr;

@@ -15,6 +15,12 @@ struct PlaybackEngine {
     QelSmartHandler* smartHandler = nullptr;
 };
 
+// The engine's playback handler; null without an engine.
+inline QelSmartHandler* HandlerOf(PlaybackEngine* engine)
+{
+    return engine != nullptr ? engine->smartHandler : nullptr;
+}
+
 // Each object at its initial values; one that cannot be allocated leaves its pointer null.
 // Null only when the record itself cannot be allocated.
 PlaybackEngine* CreatePlaybackEngine();

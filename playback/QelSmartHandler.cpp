@@ -38,6 +38,7 @@ int32_t QelSmartHandler::Run(QelSmartControlThread* control)
     playMode.store(kPlayForward, kRelaxed);
     stepMode.store(0, kRelaxed);
     readCount.store(0, kRelaxed);
+    playingBehind.store(0, kRelaxed);
     std::fill(std::begin(shownRecords), std::end(shownRecords), -1);
     lastStepView = nullptr;
     {
@@ -69,12 +70,10 @@ int32_t QelSmartHandler::Run(QelSmartControlThread* control)
                 currentIndex.store(mediaFileMng.recordNo, kRelaxed);
             }
 
-            const int32_t deliverySpeed = speedIndex.load(kRelaxed);
-            const double deliveryFactor = SpeedFactor(deliverySpeed, mediaFileMng.channelCount);
             if (result > 0 && read) {
                 // Only this thread writes the count: a plain store, not a locked add.
                 readCount.store(readCount.load(kRelaxed) + 1, kRelaxed);
-                Deliver(mode, deliverySpeed, deliveryFactor < kNoWaitFactor, clock);
+                Deliver(mode, speedIndex.load(kRelaxed));
             }
             if (result == kMediaNoMoreData) {
                 control->SuspendThread();
@@ -89,20 +88,16 @@ int32_t QelSmartHandler::Run(QelSmartControlThread* control)
                 }
             }
 
+            const uint32_t pausesBefore = control->workerPauses.load(kRelaxed);
             control->WaitForRun();
+            if (control->workerPauses.load(kRelaxed) != pausesBefore || mode == kPlaySeek || mode == kPlayNavigate) {
+                clock.anchored = false;   // paused, sought or stepped: the wall clock starts anew
+            }
             if (stepMode.load(kRelaxed) != 0) {
+                clock.anchored = false;
                 control->SuspendThread();
-            } else if (result > 0 && IndexKindIsVideo(mediaFileMng.record.kind) && !control->StopRequested()) {
-                const int32_t pacingSpeed = speedIndex.load(kRelaxed);
-                const double factor = pacingSpeed == deliverySpeed
-                                          ? deliveryFactor
-                                          : SpeedFactor(pacingSpeed, mediaFileMng.channelCount);
-                if (factor < kNoWaitFactor) {
-                    // Without a tick from the delivery (the speed changed meanwhile) the
-                    // delivery counts as instant.
-                    clock.waitTick = readTickTaken ? static_cast<int32_t>(ClockNowMs()) : clock.readTick;
-                }
-                PaceFrame(clock, factor, playMode.load(kRelaxed) != kPlayForward);
+            } else if (result > 0 && read && IndexKindIsVideo(mediaFileMng.record.kind) && !control->StopRequested()) {
+                PaceFrame(clock, speedIndex.load(kRelaxed), playMode.load(kRelaxed) != kPlayForward);
             }
         }
     }
@@ -110,21 +105,14 @@ int32_t QelSmartHandler::Run(QelSmartControlThread* control)
     return 0;
 }
 
-void QelSmartHandler::Deliver(int32_t mode, int32_t speed, bool timed, PaceClock& clock)
+void QelSmartHandler::Deliver(int32_t mode, int32_t speed)
 {
     const uint8_t kind = mediaFileMng.record.kind;
-    // At speeds that never wait (`timed` false) the delivery time is not needed, and reading
-    // the clock would cost as much as reading the packet.
-    readTickTaken = false;
     bool deliver = false;
     if (IndexKindIsVideo(kind)) {
         deliver = mode == kPlayForward || IsKeyFrame(packetBuffer);
     } else if (IndexKindIsAudio(kind)) {
         deliver = speed == 3 && mode == kPlayForward && stepMode.load(kRelaxed) == 0;
-    }
-    if (timed && (deliver || IndexKindIsVideo(kind))) {
-        clock.readTick = static_cast<int32_t>(ClockNowMs());
-        readTickTaken = true;
     }
     if (!deliver || lcid2Callback == nullptr) {
         return;
@@ -292,7 +280,6 @@ int32_t QelSmartHandler::DeliverKeyRecords(const NavigationRequest& request)
     // meets its own key frame again on the way.
     std::sort(records, records + request.recordCount, std::greater<int32_t>());
     currentIndex.store(records[request.recordCount - 1], kRelaxed);
-    PaceClock unpaced;
     int32_t result = kMediaNoMoreData;
     for (int32_t i = 0; i < request.recordCount; ++i) {
         result = mediaFileMng.ReadAt(records[i], packetBuffer);
@@ -301,20 +288,28 @@ int32_t QelSmartHandler::DeliverKeyRecords(const NavigationRequest& request)
         }
         if (result > 0) {
             readCount.store(readCount.load(kRelaxed) + 1, kRelaxed);
-            Deliver(kPlaySeek, speedIndex.load(kRelaxed), false, unpaced);
+            Deliver(kPlaySeek, speedIndex.load(kRelaxed));
         }
     }
     return result > 0 ? result : kMediaNoMoreData;
 }
 
-void QelSmartHandler::PaceFrame(PaceClock& clock, double factor, bool backwards)
+void QelSmartHandler::PaceFrame(PaceClock& clock, int32_t speed, bool backwards)
 {
-    clock.frameTime = PacketFrameTime(packetBuffer, &frameTimeCache);
-    const int32_t delay = factor < kNoWaitFactor ? ComputeDelay(factor, clock, backwards) : 0;
+    // At speeds that never wait, neither the packet's time nor the clock is read: either would
+    // cost as much as reading the packet.
+    int32_t delay = 0;
+    if (SpeedFactor(speed) < kNoWaitFactor) {
+        const int32_t frameTime = PacketFrameTime(packetBuffer, &frameTimeCache);
+        delay = PaceDelay(clock, speed, backwards, frameTime, static_cast<int32_t>(ClockNowMs()));
+    } else {
+        clock.anchored = false;
+        clock.behind = false;
+    }
+    playingBehind.store(clock.behind ? 1 : 0, kRelaxed);
     if (delay > 0) {
         ClockSleepMs(static_cast<uint32_t>(delay));
     }
-    clock.prevFrameTime = clock.frameTime;
 }
 
 void QelSmartHandler::NotifyEnd()

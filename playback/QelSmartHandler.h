@@ -37,9 +37,9 @@ public:
     // The playback thread's loop; returns 0 when it has been stopped or reading has failed.
     int32_t Run(QelSmartControlThread* control);
 
-    // Sleeps for the gap to the previous video packet after this one has been delivered, the
-    // gap divided by the speed factor.
-    void PaceFrame(PaceClock& clock, double factor, bool backwards);
+    // After a video packet has been delivered, sleeps until its time is due on the wall clock
+    // at `speed` (see PaceClock).
+    void PaceFrame(PaceClock& clock, int32_t speed, bool backwards);
 
     // The settings are written by the user-interface thread while the loop runs and read by
     // the loop where it uses them; each is a single 32-bit value, so no lock is needed.
@@ -56,6 +56,8 @@ public:
 
     // Packets read since the loop began, whether delivered or not.
     std::atomic<int64_t> readCount{0};
+    // 1 while packets come later than the speed asks: decoding cannot keep up.
+    std::atomic<int32_t> playingBehind{0};
 
     // Where exact steps find the views; set by the owner of the engine.
     StepViews* stepViews = nullptr;
@@ -76,7 +78,7 @@ private:
         int32_t records[kMaxChannels] = {};
     };
 
-    void Deliver(int32_t mode, int32_t speed, bool timed, PaceClock& clock);
+    void Deliver(int32_t mode, int32_t speed);
     void NotifyEnd();
     // The pending request, then the settings a spec step leaves; the read result, as a read gives it.
     int32_t Navigate(int32_t previousResult);
@@ -95,5 +97,4 @@ private:
     StepView* lastStepView = nullptr;
 
     FrameTimeCache frameTimeCache;
-    bool readTickTaken = false;   // the clock was read when the current packet's delivery began
 };

@@ -162,10 +162,7 @@ void CCamera::ReportPosition()
     const int32_t index = engine != nullptr && engine->smartHandler != nullptr
                               ? engine->smartHandler->currentIndex.load()
                               : 0;
-    // A busy or blocked user-interface thread holds playback up by at most the time-out, and a
-    // stop not at all.
-    SendWindowMessageTimeout(grid->dialog->OwnerWindow(), WM_POSITION_UPDATE, static_cast<uintptr_t>(index), 0,
-                             kPositionUpdateTimeoutMs, nullptr, PlaybackStop());
+    grid->ReportPosition(index);
 }
 
 const Event* CCamera::PlaybackStop() const

@@ -278,3 +278,21 @@ int32_t CCameraWindow::SnapshotSelected()
     }
     return 0;
 }
+
+void CCameraWindow::ReportPosition(int32_t record)
+{
+    reportedPosition.store(record);
+    if (dialog == nullptr || positionReportPending.exchange(true)) {
+        return;
+    }
+    if (!PostWindowMessage(dialog->OwnerWindow(), WM_POSITION_UPDATE, static_cast<uintptr_t>(record), 0)) {
+        positionReportPending = false;   // the owner's window is gone
+    }
+}
+
+int32_t CCameraWindow::TakeReportedPosition()
+{
+    // Cleared before the read: a report made meanwhile posts again rather than being lost.
+    positionReportPending = false;
+    return reportedPosition.load();
+}

@@ -75,7 +75,16 @@ public:
     // primaryAudio, secondaryAudio, volumeAudio, the mute flags and lastAudioCodec.
     GridAudio audio;
 
+    // Playback thread: the views' position report. Posted to the owner only when none is pending,
+    // so a busy user-interface thread never holds playback up and never falls behind a queue.
+    void ReportPosition(int32_t record);
+    // User-interface thread, on WM_USER+3: the latest record reported; the next report posts again.
+    int32_t TakeReportedPosition();
+
 protected:
+    std::atomic<int32_t> reportedPosition{0};
+    std::atomic<bool> positionReportPending{false};
+
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 

@@ -9,9 +9,9 @@
 
 struct PlaybackEngine;
 
-// WM_USER+3: wParam is the current index record; moves the position slider.
+// WM_USER+3: moves the position slider to the grid's latest reported record (wParam: the record
+// when the report was posted). Posted, never waited for, and at most one at a time.
 constexpr uint32_t WM_POSITION_UPDATE = WM_USER + 3;
-constexpr uint32_t kPositionUpdateTimeoutMs = 500;
 
 class CameraWindowOwner {
 public:

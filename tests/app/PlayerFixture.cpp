@@ -194,6 +194,11 @@ bool PlayerTest::SettlesPaused(const std::function<void()>& action)
     action();
     // Only a wait counts, so a worker that is counted again has stopped after the action. (The
     // status alone can say running: a resume marks it so after waking the worker, which may
-    // already have paused itself again.) Its position report was handled before it went on.
-    return WaitUntil([&] { return control->workerPauses.load() > pauses; });
+    // already have paused itself again.) Its position report, posted before it paused, is
+    // handled before this returns.
+    if (!WaitUntil([&] { return control->workerPauses.load() > pauses; })) {
+        return false;
+    }
+    QCoreApplication::processEvents();
+    return true;
 }

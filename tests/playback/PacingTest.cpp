@@ -6,47 +6,82 @@
 #include "playback/PaceClock.h"
 #include "recording/RecordingWriter.h"
 
-TEST(Pacing, SpeedFactors)
+TEST(Pacing, SpeedFactorsKeepTrueTimeWhateverTheChannels)
 {
-    struct Case { int32_t speedIndex; int32_t channels; double factor; };
-    const Case cases[] = {
-        {1, 4, 0.2}, {2, 4, 0.5}, {3, 1, 1.1}, {3, 4, 1.4}, {3, 16, 2.6}, {3, 30, 4.0},
-        {4, 4, 2.0}, {5, 4, 10.0}, {0, 4, 1.0}, {6, 4, 1.0}, {-1, 4, 1.0},
-    };
+    struct Case { int32_t speedIndex; double factor; };
+    const Case cases[] = {{1, 0.2}, {2, 0.5}, {3, 1.0}, {4, 2.0}, {5, 10.0}, {0, 1.0}, {6, 1.0}, {-1, 1.0}};
     for (const Case& c : cases) {
-        EXPECT_DOUBLE_EQ(SpeedFactor(c.speedIndex, c.channels), c.factor) << c.speedIndex << "/" << c.channels;
+        EXPECT_DOUBLE_EQ(SpeedFactor(c.speedIndex), c.factor) << c.speedIndex;
+    }
+    EXPECT_GE(SpeedFactor(5), kNoWaitFactor) << "Fastest never waits";
+}
+
+namespace {
+
+// One video packet paced: its frame time, the wall tick its delivery ended at, the wait expected.
+struct PacedPacket {
+    int32_t frameTime;
+    int32_t nowTick;
+    int32_t wait;
+};
+
+struct PaceCase {
+    const char* what;
+    int32_t speedIndex;
+    bool backwards;
+    std::vector<PacedPacket> packets;
+    bool behindAfter;
+};
+
+}  // namespace
+
+TEST(Pacing, EachPacketWaitsUntilItsTimeIsDueFromTheAnchor)
+{
+    const PaceCase cases[] = {
+        {"the first packet anchors", 3, false, {{5000, 100, 0}}, false},
+        {"Normal: due 200 ms after the anchor, delivery took 60", 3, false, {{5000, 100, 0}, {5200, 160, 140}}, false},
+        {"waits are not summed: each is due from the anchor",
+         3, false, {{5000, 0, 0}, {5040, 10, 30}, {5080, 40, 40}, {5120, 95, 25}}, false},
+        {"a packet a little late is delivered at once, the anchor stays",
+         3, false, {{5000, 0, 0}, {5040, 90, 0}, {5080, 90, 0}, {5120, 95, 25}}, false},
+        {"Slowest: 40 ms of recording take 200", 1, false, {{5000, 0, 0}, {5040, 0, 200}}, false},
+        {"Fast: 200 ms of recording take 100", 4, false, {{5000, 0, 0}, {5200, 0, 100}}, false},
+        {"Fastest never waits", 5, false, {{5000, 0, 0}, {9000, 0, 0}}, false},
+        {"equal times", 3, false, {{5000, 0, 0}, {5000, 0, 0}}, false},
+        {"a gap waits at most 2 s, then time runs from there",
+         3, false, {{5000, 0, 0}, {905000, 0, 2000}, {905040, 2000, 40}}, false},
+        {"a gap at Slowest", 1, false, {{5000, 0, 0}, {6000, 0, 2000}, {6040, 2000, 200}}, false},
+        {"a jump backwards while playing forwards does not sleep",
+         3, false, {{5000, 0, 0}, {4000, 0, 0}, {4040, 0, 40}}, false},
+        {"backwards: due as time runs down", 3, true, {{5000, 0, 0}, {4800, 50, 150}}, false},
+        {"backwards, a jump forwards does not sleep", 3, true, {{5000, 0, 0}, {5200, 0, 0}, {5160, 0, 40}}, false},
+        {"falling behind is shown", 3, false, {{5000, 0, 0}, {5040, 200, 0}}, true},
+        {"falling behind re-anchors: no rush to catch up, and keeping up clears it",
+         3, false, {{5000, 0, 0}, {5040, 200, 0}, {5080, 210, 30}}, false},
+        {"the wall clock wraps", 3, false, {{5000, -10, 0}, {5200, 50, 140}}, false},
+        {"the frame time wraps", 3, false, {{INT32_MAX - 100, 0, 0}, {INT32_MIN + 99, 0, 200}}, false},
+    };
+    for (const PaceCase& c : cases) {
+        PaceClock clock;
+        for (size_t i = 0; i < c.packets.size(); ++i) {
+            const PacedPacket& p = c.packets[i];
+            EXPECT_EQ(PaceDelay(clock, c.speedIndex, c.backwards, p.frameTime, p.nowTick), p.wait)
+                << c.what << ", packet " << i;
+        }
+        EXPECT_EQ(clock.behind, c.behindAfter) << c.what;
     }
 }
 
-TEST(Pacing, ComputeDelay)
+TEST(Pacing, ASpeedOrDirectionChangeReAnchors)
 {
-    struct Case {
-        const char* what;
-        double factor;
-        PaceClock clock;   // readTick, waitTick, frameTime, prevFrameTime
-        bool backwards;
-        int32_t delay;
-    };
-    const Case cases[] = {
-        {"first video packet", 1.1, {0, 10, 5000, 0}, false, 0},
-        {"same frame time as the previous", 1.1, {0, 10, 5000, 5000}, false, 0},
-        {"200 ms apart, 60 ms taken, four channels", 1.4, {100, 160, 5200, 5000}, false, 100},
-        {"one second apart at the slowest speed, capped", 0.2, {0, 10, 6000, 5000}, false, 2000},
-        {"fastest speed", 10.0, {0, 10, 6000, 5000}, false, 0},
-        {"thirty channels at the middle speed", 4.0, {0, 10, 6000, 5000}, false, 0},
-        {"delivery took longer than the gap", 1.0, {0, 250, 5200, 5000}, false, 0},
-        {"delivery took exactly the gap", 1.0, {0, 200, 5200, 5000}, false, 0},
-        {"forward jump after a gap", 1.0, {0, 0, 900000, 5000}, false, 2000},
-        {"backward jump while playing forwards", 1.0, {0, 0, 4000, 5000}, false, 0},
-        {"backwards, 200 ms apart, 50 ms taken, one channel", 1.1, {0, 50, 4800, 5000}, true, 136},
-        {"backwards, delivery took the whole gap", 1.1, {0, 200, 4800, 5000}, true, 0},
-        {"forward jump while playing backwards", 1.1, {0, 0, 5200, 5000}, true, 0},
-        {"clock wrapped during the delivery", 1.0, {-10, 50, 5200, 5000}, false, 140},
-        {"frame time wrapped between packets", 1.0, {0, 0, INT32_MIN + 99, INT32_MAX - 100}, false, 200},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(ComputeDelay(c.factor, c.clock, c.backwards), c.delay) << c.what;
-    }
+    PaceClock clock;
+    EXPECT_EQ(PaceDelay(clock, 3, false, 5000, 0), 0);
+    EXPECT_EQ(PaceDelay(clock, 3, false, 5040, 0), 40);
+    // Now at Slowest: the packet shown anchors, the next is due 40 / 0.2 later.
+    EXPECT_EQ(PaceDelay(clock, 1, false, 5080, 40), 0);
+    EXPECT_EQ(PaceDelay(clock, 1, false, 5120, 40), 200);
+    EXPECT_EQ(PaceDelay(clock, 1, true, 5080, 240), 0);
+    EXPECT_EQ(PaceDelay(clock, 1, true, 5040, 240), 200);
 }
 
 namespace {

@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <string>
 #include <thread>
+#include <utility>
 
 #include "Tav/TavPacketUtil.h"
 #include "playback/QelSmartControlThread.h"
+#include "playback/PaceClock.h"
 #include "playback/QelSmartHandler.h"
 #include "recording/RecordingWriter.h"
 #include "tests/playback/PlaybackHarness.h"
@@ -163,9 +167,9 @@ TEST(PlaybackLoop, ReadFailureInTheMiddleNotifiesOnceAndEndsTheThread)
     EXPECT_FALSE(harness.engine->smartHandler->mediaFileMng.indexFile.IsOpen());
 }
 
-// The gaps between video packets of any channel, less the delivery time, divided by the speed
-// factor: four channels at the middle speed give 1.4.
-TEST(PlaybackLoop, PacesForwardsByTheFrameTimes)
+// Each video packet is due at its own time from the anchor the first one set, whatever the
+// channel; a delivery's cost is not waited again, a step back re-anchors, a gap waits 2 s.
+TEST(PlaybackLoop, PacesForwardsByTheRecordingsOwnTime)
 {
     DrivenClock clock;
     PlaybackHarness harness({VideoPacket(1, 0, 0, 1), VideoPacket(2, 200, 0, 2), VideoPacket(3, 200, 0, 3),
@@ -175,11 +179,11 @@ TEST(PlaybackLoop, PacesForwardsByTheFrameTimes)
     harness.deliveryCostMs = 60;
     ASSERT_TRUE(harness.Start(3));
     ASSERT_TRUE(harness.WaitForPause());
-    // 140/1.4; equal times; audio is not paced; 940/1.4; a step back; 7940/1.4 capped.
-    EXPECT_EQ(clock.Sleeps(), (std::vector<uint32_t>{100, 671, 2000}));
+    // 200 - 60; already due; audio is not paced; 1200 - 60 - 60 - 60 - 140 ...; a step back; a gap.
+    EXPECT_EQ(clock.Sleeps(), (std::vector<uint32_t>{140, 820, 1940}));
 }
 
-TEST(PlaybackLoop, PacesBackwardsByTheFrameTimes)
+TEST(PlaybackLoop, PacesBackwardsByTheRecordingsOwnTime)
 {
     DrivenClock clock;
     PlaybackHarness harness({VideoPacket(1, 0), VideoPacket(2, 200), VideoPacket(3, 400)});
@@ -188,10 +192,89 @@ TEST(PlaybackLoop, PacesBackwardsByTheFrameTimes)
     ASSERT_TRUE(harness.Start(5));   // to the end without sleeping
     ASSERT_TRUE(harness.WaitForPause());
     EXPECT_TRUE(clock.Sleeps().empty());
-    harness.engine->smartHandler->speedIndex = 3;   // one channel: factor 1.1
+    harness.engine->smartHandler->speedIndex = 3;
     harness.Resume(kPlayBackward, 0);
     ASSERT_TRUE(harness.WaitForPause());
-    EXPECT_EQ(clock.Sleeps(), (std::vector<uint32_t>{136, 136}));
+    // The resume anchors at the first picture back (200); the next is due 200 ms later.
+    EXPECT_EQ(harness.Markers(), (Markers{1, 2, 3, 2, 1}));
+    EXPECT_EQ(clock.Sleeps(), (std::vector<uint32_t>{150}));
+}
+
+namespace {
+
+// Four seconds of `channels` cameras, half at 25 and half at 12.5 pictures a second, each
+// starting a little after the one before, in time order as a recorder writes them.
+std::vector<TestPacket> Cameras(int32_t channels)
+{
+    std::vector<std::pair<int32_t, uint16_t>> times;
+    for (int32_t channel = 0; channel < channels; ++channel) {
+        const int32_t interval = channel % 2 == 0 ? 40 : 80;
+        for (int32_t at = channel * 3; at < 4000; at += interval) {
+            times.emplace_back(at, static_cast<uint16_t>(channel + 1));
+        }
+    }
+    std::stable_sort(times.begin(), times.end());
+    std::vector<TestPacket> packets;
+    for (size_t i = 0; i < times.size(); ++i) {
+        packets.push_back(VideoPacket(static_cast<uint8_t>(i), times[i].first, static_cast<uint8_t>(i % 25),
+                                      times[i].second));
+    }
+    return packets;
+}
+
+}  // namespace
+
+// "Normal" is the recording's own time on any number of cameras, and every speed its multiple,
+// while decoding keeps up; Fastest never waits.
+TEST(PlaybackLoop, EverySpeedKeepsTheRecordingsTimeOnFourAndSixteenCameras)
+{
+    for (const int32_t channels : {4, 16}) {
+        const std::vector<TestPacket> packets = Cameras(channels);
+        int32_t first = INT32_MAX;
+        int32_t last = 0;
+        for (const TestPacket& packet : packets) {
+            const int32_t at = (packet.spec.second * 100 + packet.spec.hundredths) * 10;
+            first = std::min(first, at);
+            last = std::max(last, at);
+        }
+        for (const int32_t speed : {1, 2, 3, 4, 5}) {
+            SCOPED_TRACE(std::to_string(channels) + " cameras at speed " + std::to_string(speed));
+            DrivenClock clock;
+            PlaybackHarness harness(packets);
+            harness.clock = &clock;
+            harness.deliveryCostMs = 1;
+            const uint32_t start = clock.NowMs();
+            ASSERT_TRUE(harness.Start(speed));
+            ASSERT_TRUE(harness.WaitForPause());
+            ASSERT_EQ(harness.Markers().size(), packets.size());
+            if (speed == 5) {
+                EXPECT_TRUE(clock.Sleeps().empty());
+                continue;
+            }
+            // The wall time from the first picture's delivery to the last one's due time.
+            const double wall = static_cast<double>(clock.NowMs() - start - harness.deliveryCostMs);
+            const double played = (last - first) / (wall * SpeedFactor(speed));
+            EXPECT_NEAR(played, 1.0, 0.01) << "recording ms " << last - first << ", wall ms " << wall;
+            EXPECT_EQ(harness.engine->smartHandler->playingBehind.load(), 0);
+        }
+    }
+}
+
+// Decoding slower than the pictures come: no sleep debt piles up, and it shows.
+TEST(PlaybackLoop, PlayingBehindWaitsForNothingAndSaysSo)
+{
+    DrivenClock clock;
+    std::vector<TestPacket> packets;
+    for (int32_t i = 0; i < 20; ++i) {
+        packets.push_back(VideoPacket(static_cast<uint8_t>(i), i * 40, static_cast<uint8_t>(i % 25)));
+    }
+    PlaybackHarness harness(packets);
+    harness.clock = &clock;
+    harness.deliveryCostMs = 100;
+    ASSERT_TRUE(harness.Start(3));
+    ASSERT_TRUE(harness.WaitForPause());
+    EXPECT_TRUE(clock.Sleeps().empty());
+    EXPECT_EQ(harness.engine->smartHandler->playingBehind.load(), 1);
 }
 
 // Real time: the stop is requested while the loop sleeps its longest and is seen right after.

@@ -7,9 +7,9 @@
 
 TestDialog::TestDialog()
 {
-    messages = std::make_unique<MessageWindow>([this](uint32_t code, uintptr_t wParam, intptr_t) -> intptr_t {
+    messages = std::make_unique<MessageWindow>([this](uint32_t code, uintptr_t, intptr_t) -> intptr_t {
         if (code == WM_POSITION_UPDATE) {
-            positions.push_back(wParam);
+            positions.push_back(static_cast<uintptr_t>(grid.TakeReportedPosition()));
         }
         return 0;
     });

@@ -30,7 +30,7 @@ public:
     PlaybackEngine* engine = nullptr;
     int32_t opened = 0;
     std::string mediaPath;
-    std::vector<uintptr_t> positions;   // wParam of every WM_USER+3
+    std::vector<uintptr_t> positions;   // the position each WM_USER+3 moved to
     std::unique_ptr<MessageWindow> messages;
 };
 
