@@ -186,13 +186,12 @@ void CKvrPlayerDlg::GoToTime(int64_t hundredths)
         times.FindRecordAtOrBefore(hundredths, &position) != 0) {
         return;
     }
-    // The channel list is written by Open before the playback thread starts, and only read since.
-    const int32_t count = handler->mediaFileMng.channelCount;
-    int32_t keys[kMaxChannels];
-    if (times.KeyRecordsAt(position, handler->mediaFileMng.channels, count, keys) != 0) {
-        return;
+    // A time before the recording goes to its start.
+    if (position == kTimeNoRecord) {
+        handler->RequestSyncSeek(0, -1, true);
+    } else {
+        handler->RequestSyncSeek(position, hundredths, true);
     }
-    handler->RequestKeyRecords(keys, count);
     m_wndCameraWindow.ResetOverlays();
     m_pPlaybackEngine->controlThread->ResumeThread();
 }

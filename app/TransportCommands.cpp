@@ -133,12 +133,10 @@ void CKvrPlayerDlg::OnHScroll(QSlider* slider)
     const int pos = slider->sliderPosition();
     if (slider == m_sliderPosition) {
         // No test of m_bOpened: a stopped thread refuses the resume, and its next run starts
-        // from its own settings.
+        // from its own settings. Every view moves to the instant: key frames while the thumb is
+        // dragged (fast), the exact pictures once it is let go or moved by a key or click.
         if (QelSmartHandler* handler = HandlerOf(m_pPlaybackEngine)) {
-            handler->seekIndex = pos;
-            handler->currentIndex = pos;
-            handler->stepMode = 1;
-            handler->playMode = kPlaySeek;
+            handler->RequestSyncSeek(pos, -1, !slider->isSliderDown());
         }
         m_wndCameraWindow.ResetOverlays();
         Resume(m_pPlaybackEngine);

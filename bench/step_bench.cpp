@@ -55,6 +55,7 @@ public:
     }
     int32_t StepDecoderRecord(int32_t key) override { return feed.StepDecoderRecord(key); }
     void DropHeld() override { feed.DropHeldPictures(); }
+    void ShowDimmed(bool) override {}
 
     CameraFeed feed;
 

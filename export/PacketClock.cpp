@@ -7,12 +7,9 @@
 #include <cstring>
 #include <ctime>
 
-#include "Tav/TavPacketUtil.h"
 #include "platform/UtcCalendar.h"
 
 namespace {
-
-constexpr int32_t kFirstYear = 2001;
 
 bool BreakDown(int64_t hundredths, tm* fields)
 {
@@ -24,24 +21,6 @@ bool BreakDown(int64_t hundredths, tm* fields)
 }
 
 }  // namespace
-
-int64_t PacketWallClock(const uint8_t* packet)
-{
-    PacketHeader header;
-    memcpy(&header, packet, sizeof header);
-    const int32_t hundredths = header.hundredths <= 99 ? header.hundredths : -1;
-    if (hundredths < 0) {
-        return -1;
-    }
-    const auto time = static_cast<int32_t>(ntohl(header.time));
-    tm fields{};
-    if (time >= 0 && BreakDown(int64_t{time} * 100, &fields) && fields.tm_year + 1900 >= kFirstYear) {
-        return int64_t{time} * 100 + hundredths;
-    }
-    const int64_t seconds = CalendarSeconds(ntohs(header.year), header.month, header.day, header.hour, header.minute,
-                                            header.second);
-    return seconds < 0 ? -1 : seconds * 100 + hundredths;
-}
 
 std::string FormatWallClock(int64_t hundredths)
 {

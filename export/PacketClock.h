@@ -1,12 +1,12 @@
-// The wall-clock time of a packet, to the hundredth of a second, in UTC as the camera caption
-// shows it: the header's `time` when it is a date from 2001 on, else its calendar fields.
+// Wall-clock times of packets (PacketWallClock: hundredths of a second since 1970, UTC, as the
+// camera caption shows them) written and read as text.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-// Hundredths of a second since 1970-01-01 UTC, or -1 when the header holds no date.
-int64_t PacketWallClock(const uint8_t* packet);
+#include "recording/CaptionText.h"
+
 // "2026-01-02T03:04:05.12Z".
 std::string FormatWallClock(int64_t hundredths);
 // The creation-time form the containers take: "2026-01-02T03:04:05.120000Z".

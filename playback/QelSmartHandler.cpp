@@ -8,6 +8,7 @@
 #include "platform/Clock.h"
 #include "playback/QelSmartControlThread.h"
 #include "playback/StepView.h"
+#include "recording/CaptionText.h"
 #include "recording/QelSmartLcid2Callback.h"
 
 namespace {
@@ -146,23 +147,19 @@ void QelSmartHandler::RequestExactStep(int32_t viewIndex, int32_t direction)
     std::lock_guard<std::mutex> guard(navigationLock);
     navigation.viewIndex = std::max(viewIndex, 0);
     navigation.direction = direction < 0 ? -1 : 1;
-    navigation.recordCount = 0;
     navigationPending = true;
     stepMode.store(1, kRelaxed);
     playMode.store(kPlayNavigate, kRelaxed);
 }
 
-void QelSmartHandler::RequestKeyRecords(const int32_t* records, int32_t count)
+void QelSmartHandler::RequestSyncSeek(int32_t position, int64_t instant, bool exact)
 {
     std::lock_guard<std::mutex> guard(navigationLock);
     navigation.viewIndex = -1;
     navigation.direction = 0;
-    navigation.recordCount = 0;
-    for (int32_t i = 0; i < count && navigation.recordCount < kMaxChannels; ++i) {
-        if (records[i] >= 0) {
-            navigation.records[navigation.recordCount++] = records[i];
-        }
-    }
+    navigation.position = position;
+    navigation.instant = instant;
+    navigation.exact = exact;
     navigationPending = true;
     stepMode.store(1, kRelaxed);
     playMode.store(kPlayNavigate, kRelaxed);
@@ -179,16 +176,16 @@ int32_t QelSmartHandler::Navigate(int32_t previousResult)
         request = navigation;
         navigationPending = false;
     }
-    const bool exact = request.viewIndex >= 0;
-    const int32_t result = exact ? ExactStep(request) : DeliverKeyRecords(request);
+    const bool step = request.viewIndex >= 0;
+    const int32_t result = step ? ExactStep(request) : SyncSeek(request);
     std::lock_guard<std::mutex> guard(navigationLock);
     if (!navigationPending) {
         // Paused as the matching single step leaves it, unless a command has changed the mode since.
-        if (!exact) {
+        if (!step) {
             seekIndex.store(currentIndex.load(kRelaxed), kRelaxed);
         }
         int32_t expected = kPlayNavigate;
-        const int32_t after = !exact ? kPlaySeek : request.direction < 0 ? kPlayBackward : kPlayForward;
+        const int32_t after = !step ? kPlaySeek : request.direction < 0 ? kPlayBackward : kPlayForward;
         playMode.compare_exchange_strong(expected, after);
     }
     return result;
@@ -202,28 +199,37 @@ int32_t QelSmartHandler::ExactStep(const NavigationRequest& request)
     if (view == nullptr) {
         return kMediaNoMoreData;
     }
-    // Only the view being stepped keeps decoded pictures: the memory stays one budget in all.
-    if (lastStepView != nullptr && lastStepView != view) {
-        lastStepView->DropHeld();
-    }
-    lastStepView = view;
     const int32_t channel = mediaFileMng.channels[request.viewIndex];
     int32_t origin = shownRecords[request.viewIndex];
     if (origin < 0) {
         origin = currentIndex.load(kRelaxed) - (request.direction < 0 ? 0 : 1);
     }
     int32_t target = -1;
-    int32_t result = FindChannelVideoRecord(mediaFileMng, origin, request.direction, channel, &target);
-    if (result != 0) {
-        return result;   // nothing further that way: the view stays as it is
+    const int32_t found = FindChannelVideoRecord(mediaFileMng, origin, request.direction, channel, &target);
+    if (found != 0) {
+        return found;   // nothing further that way: the view stays as it is
     }
-    result = mediaFileMng.ReadAt(target, packetBuffer);
+    // Set before the picture is shown: the view reports it as the position.
+    currentIndex.store(target, kRelaxed);
+    const int32_t result = ShowExactRecord(view, request.viewIndex, target);
+    view->ShowDimmed(false);
+    return result;
+}
+
+int32_t QelSmartHandler::ShowExactRecord(StepView* view, int32_t viewIndex, int32_t target)
+{
+    // Only one view at a time keeps decoded pictures: the memory stays one budget in all.
+    if (lastStepView != nullptr && lastStepView != view) {
+        lastStepView->DropHeld();
+    }
+    lastStepView = view;
+    const int32_t channel = mediaFileMng.channels[viewIndex];
+    int32_t result = mediaFileMng.ReadAt(target, packetBuffer);
     if (result <= 0) {
         return result == kMediaNotStopped ? kMediaNoMoreData : result;
     }
     readCount.store(readCount.load(kRelaxed) + 1, kRelaxed);
-    currentIndex.store(target, kRelaxed);
-    shownRecords[request.viewIndex] = target;
+    shownRecords[viewIndex] = target;
     view->BeginStep();
     if (view->ShowHeld(target, packetBuffer, static_cast<uint32_t>(result))) {
         view->EndStep();
@@ -269,27 +275,71 @@ int32_t QelSmartHandler::ExactStep(const NavigationRequest& request)
     return result;
 }
 
-int32_t QelSmartHandler::DeliverKeyRecords(const NavigationRequest& request)
+int32_t QelSmartHandler::LastRecordOfInstant(int32_t position, int64_t instant)
 {
-    if (request.recordCount == 0) {
+    const int32_t count = mediaFileMng.RecordCount();
+    int32_t last = position;
+    for (int32_t next = position + 1; next < count && next - position <= kSameInstantRecords; ++next) {
+        int64_t time = -1;
+        if (RecordWallClock(mediaFileMng, next, &time) != 0 || time < 0 || time > instant) {
+            break;
+        }
+        last = next;
+    }
+    return last;
+}
+
+int32_t QelSmartHandler::SyncSeek(const NavigationRequest& request)
+{
+    const int32_t count = mediaFileMng.RecordCount();
+    if (count <= 0) {
         return kMediaNoMoreData;
     }
-    int32_t records[kMaxChannels];
-    std::copy(request.records, request.records + request.recordCount, records);
-    // The first record in the file is read last: forward play goes on from there, and every view
-    // meets its own key frame again on the way.
-    std::sort(records, records + request.recordCount, std::greater<int32_t>());
-    currentIndex.store(records[request.recordCount - 1], kRelaxed);
-    int32_t result = kMediaNoMoreData;
-    for (int32_t i = 0; i < request.recordCount; ++i) {
-        result = mediaFileMng.ReadAt(records[i], packetBuffer);
+    int32_t position = std::clamp(request.position, 0, count - 1);
+    int64_t instant = request.instant;
+    if (instant < 0 && RecordWallClock(mediaFileMng, position, &instant) != 0) {
+        instant = -1;
+    }
+    if (instant >= 0) {
+        position = LastRecordOfInstant(position, instant);
+    }
+    // Set before any picture is shown: the views report it as the position.
+    currentIndex.store(position, kRelaxed);
+    const int32_t channelCount = mediaFileMng.channelCount;
+    int32_t walked = FindChannelsAtOrBefore(mediaFileMng, position, mediaFileMng.channels, channelCount, seekRecords);
+    if (walked != 0) {
+        return walked;
+    }
+    for (int32_t i = 0; i < channelCount; ++i) {
+        StepView* view = stepViews != nullptr ? stepViews->StepViewAt(i) : nullptr;
+        int32_t shown = seekRecords[i];
+        int32_t result = kMediaNoMoreData;
+        if (shown >= 0 && request.exact && view != nullptr) {
+            result = ShowExactRecord(view, i, shown);
+        } else if (shown >= 0) {
+            // While dragging: the key frame of the group, delivered as a plain seek delivers it.
+            if (CollectGroupRecords(mediaFileMng, shown, mediaFileMng.channels[i], &group) == 0) {
+                shown = group.records[0];
+            }
+            result = mediaFileMng.ReadAt(shown, packetBuffer);
+            if (result > 0) {
+                readCount.store(readCount.load(kRelaxed) + 1, kRelaxed);
+                Deliver(kPlaySeek, speedIndex.load(kRelaxed));
+            }
+        }
         if (result < 0 && result != kMediaNoMoreData) {
             return result;
         }
-        if (result > 0) {
-            readCount.store(readCount.load(kRelaxed) + 1, kRelaxed);
-            Deliver(kPlaySeek, speedIndex.load(kRelaxed));
+        if (view != nullptr) {
+            // The picture's own time, read from the packet just shown.
+            const int64_t shownTime = result > 0 ? PacketWallClock(packetBuffer) : -1;
+            view->ShowDimmed(instant >= 0 && (shownTime < 0 || instant - shownTime > kSeekDimHundredths));
         }
+    }
+    // The instant's last record read last: play goes on from there on every view.
+    const int32_t result = mediaFileMng.ReadAt(position, packetBuffer);
+    if (result > 0) {
+        readCount.store(readCount.load(kRelaxed) + 1, kRelaxed);
     }
     return result > 0 ? result : kMediaNoMoreData;
 }

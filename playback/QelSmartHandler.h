@@ -22,9 +22,14 @@ class StepViews;
 constexpr int32_t kPlayForward = 1;
 constexpr int32_t kPlayBackward = 2;
 constexpr int32_t kPlaySeek = 3;
-// A request handed over by the user-interface thread (an exact step, or every view to its own key
-// frame); performed once, then the loop pauses as after a single step.
+// A request handed over by the user-interface thread (an exact step, or a synchronised seek of
+// every view); performed once, then the loop pauses as after a single step.
 constexpr int32_t kPlayNavigate = 4;
+// A view whose picture lies further than this before the instant a seek shows (hundredths of a
+// second) is drawn dimmed, and so is one with no picture at or before it.
+constexpr int64_t kSeekDimHundredths = 200;
+// How many records after the seek's record a synchronised seek still takes as the same instant.
+constexpr int32_t kSameInstantRecords = 256;
 constexpr uint32_t kPacketBufferSize = kMediaReadCapacity;
 
 class QelSmartHandler {
@@ -66,16 +71,21 @@ public:
     // after (1) the one it shows, decoded from the key frame before it. Writes the request and the
     // step settings; the caller resumes the control thread.
     void RequestExactStep(int32_t viewIndex, int32_t direction);
-    // User-interface thread: every listed record (key frames, one per channel) delivered as a seek
-    // would, the last one read being the first of them in the file.
-    void RequestKeyRecords(const int32_t* records, int32_t count);
+    // User-interface thread: every view to one instant, that of record `position` (`instant`: the
+    // time in caption hundredths, or -1 to take the record's own). Each view shows its channel's
+    // last picture at or before the instant: exactly, decoded from its key frame, or (`exact`
+    // false, while the slider is dragged) that picture's key frame. Views whose picture lies more
+    // than kSeekDimHundredths before the instant, or that have none, are drawn dimmed. Playback
+    // then stands paused at the instant; play goes on from there on every view.
+    void RequestSyncSeek(int32_t position, int64_t instant, bool exact);
 
 private:
     struct NavigationRequest {
-        int32_t viewIndex = -1;      // exact step; -1: key records
+        int32_t viewIndex = -1;      // exact step; -1: synchronised seek
         int32_t direction = 0;
-        int32_t recordCount = 0;
-        int32_t records[kMaxChannels] = {};
+        int32_t position = 0;        // the seek's record, instant and kind
+        int64_t instant = -1;
+        bool exact = false;
     };
 
     void Deliver(int32_t mode, int32_t speed);
@@ -83,7 +93,11 @@ private:
     // The pending request, then the settings a spec step leaves; the read result, as a read gives it.
     int32_t Navigate(int32_t previousResult);
     int32_t ExactStep(const NavigationRequest& request);
-    int32_t DeliverKeyRecords(const NavigationRequest& request);
+    // Shows record `target` of the channel at `viewIndex` on `view`, decoded from its key frame.
+    int32_t ShowExactRecord(StepView* view, int32_t viewIndex, int32_t target);
+    int32_t SyncSeek(const NavigationRequest& request);
+    // The last record of the seek's instant: `position`, or a record just after it of the same time.
+    int32_t LastRecordOfInstant(int32_t position, int64_t instant);
     int32_t ChannelPosition(int32_t channelNumber) const;
 
     // The request travels under this lock; the settings stay plain atomics.
@@ -93,6 +107,7 @@ private:
     // Playback thread: the record whose picture each channel's view was last handed (-1: none), by
     // position in the manager's sorted channel list; the group being decoded; the view last stepped.
     int32_t shownRecords[kMaxChannels] = {};
+    int32_t seekRecords[kMaxChannels] = {};
     GroupRecords group;
     StepView* lastStepView = nullptr;
 

@@ -1,5 +1,5 @@
-// What an exact step needs of the view that shows a channel, and of whoever holds the views.
-// Called on the playback thread only, between BeginStep and EndStep for one step.
+// What exact steps and synchronised seeks need of the view that shows a channel, and of whoever
+// holds the views. Called on the playback thread only.
 #pragma once
 
 #include <cstdint>
@@ -23,6 +23,9 @@ public:
     virtual int32_t StepDecoderRecord(int32_t keyRecord) = 0;
     // Gives back the memory of the held pictures.
     virtual void DropHeld() = 0;
+    // Draws the picture dimmed (a seek's instant lies well after it) or plainly again; the next
+    // picture of normal play is drawn plainly.
+    virtual void ShowDimmed(bool dimmed) = 0;
 };
 
 class StepViews {

@@ -82,3 +82,19 @@ bool FormatPacketCaption(const uint8_t* packet, char* caption, size_t capacity)
            milliseconds);
     return true;
 }
+
+int64_t PacketWallClock(const uint8_t* packet)
+{
+    PacketHeader header;
+    memcpy(&header, packet, sizeof header);
+    if (header.hundredths > 99) {
+        return -1;
+    }
+    struct tm date {};
+    if (BreakIntoUtcDate(ntohl(header.time), &date) && date.tm_year + 1900 >= 2001) {
+        return int64_t{static_cast<int32_t>(ntohl(header.time))} * 100 + header.hundredths;
+    }
+    const int64_t seconds = CalendarSeconds(ntohs(header.year), header.month, header.day, header.hour, header.minute,
+                                            header.second);
+    return seconds < 0 ? -1 : seconds * 100 + header.hundredths;
+}

@@ -16,6 +16,11 @@ const char* CaptionMonthName(int32_t month);
 // header's month is outside 1 to 12.
 bool FormatPacketCaption(const uint8_t* packet, char* caption, size_t capacity);
 
+// The wall-clock time of a packet as its caption shows it, in UTC hundredths of a second since
+// 1970: the header's `time` when it is a date from 2001 on, else its calendar fields; -1 when the
+// header holds no date.
+int64_t PacketWallClock(const uint8_t* packet);
+
 // The time a caption shows, in UTC hundredths of a second since 1970; -1 when it is not a
 // caption of the form above.
 int64_t CaptionWallClock(const char* caption);

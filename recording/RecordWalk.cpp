@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "Tav/TavPacketUtil.h"
+#include "recording/CaptionText.h"
 #include "recording/MediaFileMng.h"
 
 namespace {
@@ -22,7 +23,31 @@ bool IsKeyFrameHeader(const uint8_t* header)
     return TavIsJpeg(header) || TavGetSequence(header) == 0;
 }
 
+int32_t ReadHeaderAt(MediaFileMng& manager, uint32_t offset, uint8_t* header)
+{
+    if (offset > static_cast<uint32_t>(INT32_MAX) || manager.mediaFile.Seek(offset) != 0 ||
+        manager.mediaFile.Read(header, sizeof(PacketHeader)) != static_cast<int32_t>(sizeof(PacketHeader))) {
+        return kMediaReadFailed;
+    }
+    return 0;
+}
+
 }  // namespace
+
+int32_t RecordWallClock(MediaFileMng& manager, int32_t position, int64_t* hundredths)
+{
+    IndexRecord record;
+    if (!manager.indexFile.IsOpen() || !manager.mediaFile.IsOpen() || ReadRecordAt(manager, position, &record) != 0) {
+        return kMediaIndexFailed;
+    }
+    uint8_t header[sizeof(PacketHeader)];
+    const int32_t result = ReadHeaderAt(manager, IndexRecordOffset(record), header);
+    if (result != 0) {
+        return result;
+    }
+    *hundredths = PacketWallClock(header);
+    return 0;
+}
 
 int32_t FindChannelVideoRecord(MediaFileMng& manager, int32_t from, int32_t direction, int32_t channelNumber,
                                int32_t* found)
@@ -42,6 +67,34 @@ int32_t FindChannelVideoRecord(MediaFileMng& manager, int32_t from, int32_t dire
         }
     }
     return kMediaNoMoreData;
+}
+
+int32_t FindChannelsAtOrBefore(MediaFileMng& manager, int32_t position, const int32_t* channelNumbers, int32_t count,
+                               int32_t* records)
+{
+    std::fill(records, records + count, -1);
+    if (!manager.indexFile.IsOpen()) {
+        return kMediaIndexFailed;
+    }
+    int32_t missing = count;
+    const int32_t last = std::min(position, manager.RecordCount() - 1);
+    for (int32_t at = last; at >= 0 && last - at < kSyncSearchRecords && missing > 0; --at) {
+        IndexRecord record;
+        if (ReadRecordAt(manager, at, &record) != 0) {
+            return kMediaIndexFailed;
+        }
+        if (!IndexKindIsVideo(record.kind)) {
+            continue;
+        }
+        const int32_t channel = IndexRecordChannelNumber(record);
+        for (int32_t i = 0; i < count; ++i) {
+            if (channelNumbers[i] == channel && records[i] < 0) {
+                records[i] = at;
+                --missing;
+            }
+        }
+    }
+    return 0;
 }
 
 int32_t CollectGroupRecords(MediaFileMng& manager, int32_t target, int32_t channelNumber, GroupRecords* group)
@@ -65,8 +118,7 @@ int32_t CollectGroupRecords(MediaFileMng& manager, int32_t target, int32_t chann
         }
         const uint32_t offset = IndexRecordOffset(record);
         uint8_t header[sizeof(PacketHeader)];
-        if (offset > static_cast<uint32_t>(INT32_MAX) || manager.mediaFile.Seek(offset) != 0 ||
-            manager.mediaFile.Read(header, sizeof header) != static_cast<int32_t>(sizeof header)) {
+        if (ReadHeaderAt(manager, offset, header) != 0) {
             return kMediaReadFailed;
         }
         ++filled;

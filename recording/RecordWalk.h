@@ -10,6 +10,8 @@ class MediaFileMng;
 
 // Longest group of pictures an exact step decodes through.
 constexpr int32_t kMaxGroupRecords = 1024;
+// How far back a synchronised seek looks for each channel's last picture, in records.
+constexpr int32_t kSyncSearchRecords = 1 << 16;
 
 struct GroupRecords {
     int32_t count = 0;                        // key frame first, the target last
@@ -21,6 +23,17 @@ struct GroupRecords {
 // itself excluded, into `found`. 0; kMediaNoMoreData when there is none; kMediaIndexFailed.
 int32_t FindChannelVideoRecord(MediaFileMng& manager, int32_t from, int32_t direction, int32_t channelNumber,
                                int32_t* found);
+
+// The time record `position`'s caption shows (UTC hundredths since 1970) into `hundredths`, from
+// its index record and packet header alone; -1 when the header gives none. 0, kMediaIndexFailed
+// or kMediaReadFailed.
+int32_t RecordWallClock(MediaFileMng& manager, int32_t position, int64_t* hundredths);
+
+// For each of `count` channel numbers, the last video record at or before `position` into
+// `records`; -1 for a channel with none within kSyncSearchRecords. One walk back over the index
+// for all of them. 0, or kMediaIndexFailed.
+int32_t FindChannelsAtOrBefore(MediaFileMng& manager, int32_t position, const int32_t* channelNumbers, int32_t count,
+                               int32_t* records);
 
 // The video records of `channelNumber` from the key frame at or before `target` up to `target`.
 // 0; kMediaNoMoreData when no key frame lies within kMaxGroupRecords of the channel's pictures;

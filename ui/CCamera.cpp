@@ -30,6 +30,9 @@
 
 namespace {
 
+// Alpha of the black laid over a dimmed picture: its content stays readable, plainly not current.
+constexpr int kDimmedShade = 150;
+
 QColor FromColourRef(uint32_t colour)
 {
     return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
@@ -145,6 +148,7 @@ void CCamera::OnVideoPacket(const uint8_t* packet, uint32_t length)
     if (result == kFeedPacketDropped || result == kFeedNoFrameBuffer) {
         return;
     }
+    dimmed = false;
     if (captionChanged) {
         ReportPosition();
     }
@@ -234,8 +238,16 @@ void CCamera::RequestRepaint()
     }
 }
 
+void CCamera::ShowDimmed(bool dim)
+{
+    if (dimmed.exchange(dim) != dim) {
+        RequestRepaint();
+    }
+}
+
 void CCamera::Reset()
 {
+    dimmed = false;
     feed.Reset();
     if (hasWindow) {
         update();
@@ -256,6 +268,9 @@ void CCamera::paintEvent(QPaintEvent*)
     painter.fillRect(rect(), palette().window());
     std::lock_guard<std::recursive_mutex> guard(feed.lock);
     DrawFrame(painter);
+    if (dimmed.load() && feed.hasFrame.load() != 0) {
+        painter.fillRect(imageRect, QColor(0, 0, 0, kDimmedShade));
+    }
     DrawTitleBar(painter);
     DrawOverlayText(painter);
 }

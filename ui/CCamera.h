@@ -68,6 +68,7 @@ public:
                        uint32_t length) override;
     int32_t StepDecoderRecord(int32_t keyRecord) override { return feed.StepDecoderRecord(keyRecord); }
     void DropHeld() override { feed.DropHeldPictures(); }
+    void ShowDimmed(bool dimmed) override;
 
     // The SnapShot button on this view: proposes a name, asks for the path and saves. Returns 0.
     int32_t Snapshot();
@@ -80,6 +81,8 @@ public:
     std::atomic<int32_t> areaWidth{0};    // set by painting, read by the playback thread
     std::atomic<int32_t> areaHeight{0};
     std::atomic<int32_t> selected{0};
+    // The picture is not of the instant a seek shows: drawn dimmed until the next one comes.
+    std::atomic<bool> dimmed{false};
     std::string snapshotPath;
     std::string title;
     int16_t viewIndex = 0;

@@ -139,8 +139,9 @@ TEST_F(NavigationTest, ExactStepsMoveOnlyTheSelectedView)
     recording = WritePlayerRecording(dir, "two", {.channels = 2, .frames = 30, .gapMs = 40,
                                                   .codec = kVideoCodecH264, .keyInterval = 12});
     StartPlaying(recording.media);
+    // Home shows frame 0 of both channels (records 0 and 1, one instant) and stands on record 1.
     ASSERT_TRUE(SettlesPaused([&] { QTest::keyClick(dlg->m_sliderPosition, Qt::Key_Home); }));
-    for (int i = 0; i < 19; ++i) {
+    for (int i = 0; i < 18; ++i) {
         ASSERT_TRUE(SettlesPaused([&] { QTest::mouseClick(dlg->m_btnStepForward, Qt::LeftButton); }));
     }
     // Records 18 and 19 are frame 9 of channels 1 and 2; the last one read is record 19.
@@ -163,7 +164,7 @@ TEST_F(NavigationTest, ExactStepsMoveOnlyTheSelectedView)
     EXPECT_EQ(View(1)->feed.heldPictures.BytesHeld(), 0u);
 }
 
-TEST_F(NavigationTest, GoToTimeBringsEveryViewToItsKeyFrameAtOrBefore)
+TEST_F(NavigationTest, GoToTimeBringsEveryViewToItsPictureAtOrBefore)
 {
     // Two channels; records 2f and 2f + 1 are frame f of channels 1 and 2, at the same time.
     recording = WritePlayerRecording(dir, "times", {.channels = 2, .frames = 40, .gapMs = 40,
@@ -173,14 +174,16 @@ TEST_F(NavigationTest, GoToTimeBringsEveryViewToItsKeyFrameAtOrBefore)
     struct TimeCase {
         const char* name;
         int64_t time;
-        int32_t keyFrame;   // the frame both views show
+        int32_t frame;   // the frame both views show, decoded from its key frame
+        bool dimmed;     // more than 2 s before the time asked for
     };
     const TimeCase cases[] = {
-        {"on a key frame", TimeOf(2 * 24), 24},
-        {"inside a group", TimeOf(2 * 30 + 1), 24},
-        {"just before a key frame", TimeOf(2 * 24) - 1, 12},
-        {"before the first record", TimeOf(0) - 6000, 0},
-        {"after the last record", TimeOf(recording.records - 1) + 6000, 36},
+        {"on a key frame", TimeOf(2 * 24), 24, false},
+        {"inside a group", TimeOf(2 * 30 + 1), 30, false},
+        {"just before a key frame", TimeOf(2 * 24) - 1, 23, false},
+        {"before the first record: its start", TimeOf(0) - 6000, 0, false},
+        {"after the last record", TimeOf(recording.records - 1) + 6000, 39, true},
+        {"back inside a group", TimeOf(2 * 5), 5, false},
     };
     for (const TimeCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -188,11 +191,14 @@ TEST_F(NavigationTest, GoToTimeBringsEveryViewToItsKeyFrameAtOrBefore)
         const std::string shown = Caption(1);
         ASSERT_TRUE(SettlesPaused([&] { dlg->OnGoToTime(); }));
         EXPECT_EQ(times.captions.back(), shown);   // prefilled with the selected view's caption
-        EXPECT_EQ(Caption(0), recording.captions[static_cast<size_t>(2 * c.keyFrame)]);
-        EXPECT_EQ(Caption(1), recording.captions[static_cast<size_t>(2 * c.keyFrame + 1)]);
-        EXPECT_EQ(Handler()->currentIndex.load(), 2 * c.keyFrame);
-        EXPECT_EQ(dlg->m_sliderPosition->value(), 2 * c.keyFrame);
+        EXPECT_EQ(Caption(0), recording.captions[static_cast<size_t>(2 * c.frame)]);
+        EXPECT_EQ(Caption(1), recording.captions[static_cast<size_t>(2 * c.frame + 1)]);
+        // Both frames are of the one instant: the seek stands on the later record.
+        EXPECT_EQ(Handler()->currentIndex.load(), 2 * c.frame + 1);
+        EXPECT_EQ(dlg->m_sliderPosition->value(), 2 * c.frame + 1);
         EXPECT_EQ(Handler()->playMode.load(), kPlaySeek);
+        EXPECT_EQ(View(0)->dimmed.load(), c.dimmed);
+        EXPECT_EQ(View(1)->dimmed.load(), c.dimmed);
     }
     // Play goes on from there with every view decoding.
     QTest::mouseClick(dlg->m_btnPlay, Qt::LeftButton);
@@ -365,3 +371,103 @@ TEST_F(NavigationTest, DroppingARecordingOpensItAndAnythingElseIsRefused)
 }
 
 }  // namespace
+
+namespace {
+
+// What a synchronised seek to record `position` must show: for each channel, the last record of
+// that channel at or before the instant (records just after `position` of the same time count),
+// and whether that picture lies more than 2 s before it (-1: the channel has none).
+struct SeekExpectation {
+    int32_t instantRecord;
+    std::vector<int32_t> shown;
+    std::vector<bool> dimmed;
+};
+
+SeekExpectation ExpectedSeek(const MixedRecording& recording, int32_t position, int32_t channels)
+{
+    SeekExpectation expected{position, std::vector<int32_t>(static_cast<size_t>(channels), -1), {}};
+    const int32_t instant = recording.atMs[static_cast<size_t>(position)];
+    while (expected.instantRecord + 1 < recording.records &&
+           recording.atMs[static_cast<size_t>(expected.instantRecord + 1)] <= instant) {
+        ++expected.instantRecord;
+    }
+    for (int32_t r = 0; r <= expected.instantRecord; ++r) {
+        expected.shown[static_cast<size_t>(recording.channels[static_cast<size_t>(r)] - 1)] = r;
+    }
+    for (const int32_t record : expected.shown) {
+        expected.dimmed.push_back(record < 0 || instant - recording.atMs[static_cast<size_t>(record)] > 2000);
+    }
+    return expected;
+}
+
+}  // namespace
+
+// Every seek brings every view to one instant: after a slider release or go to time, each view
+// shows exactly what forward play showed for its channel's last record at or before it, across
+// codecs and frame rates; a channel in a gap is dimmed; play goes on from there on every view.
+TEST_F(NavigationTest, SeeksShowEveryCameraAtTheSameInstant)
+{
+    const std::vector<MixedChannelSpec> channels = {
+        {.codec = kVideoCodecH264, .intervalMs = 40, .keyInterval = 12},
+        {.codec = kVideoCodecMpeg4, .intervalMs = 120, .keyInterval = 10},
+        {.codec = kVideoCodecJpeg, .intervalMs = 200, .keyInterval = 1, .gapFromMs = 1200, .gapToMs = 4600},
+    };
+    const MixedRecording mixed = WriteMixedRecording(dir, "mixed", channels, 6000);
+    const auto count = static_cast<int32_t>(channels.size());
+    StartPlaying(mixed.media);
+    // Forward, one record at a time: what each record's view shows. Home stands on the three
+    // pictures of time 0 at once.
+    std::vector<Picture> forward(static_cast<size_t>(mixed.records));
+    ASSERT_TRUE(SettlesPaused([&] { QTest::keyClick(dlg->m_sliderPosition, Qt::Key_Home); }));
+    for (int32_t r = 0; r < count; ++r) {
+        forward[static_cast<size_t>(r)] = Shown(View(r));
+    }
+    for (int32_t r = count; r < mixed.records; ++r) {
+        ASSERT_TRUE(SettlesPaused([&] { QTest::mouseClick(dlg->m_btnStepForward, Qt::LeftButton); }));
+        const int32_t view = mixed.channels[static_cast<size_t>(r)] - 1;
+        ASSERT_EQ(Caption(view), mixed.captions[static_cast<size_t>(r)]) << "record " << r;
+        forward[static_cast<size_t>(r)] = Shown(View(view));
+    }
+
+    auto check = [&](const SeekExpectation& expected, const char* how) {
+        for (int32_t view = 0; view < count; ++view) {
+            const int32_t record = expected.shown[static_cast<size_t>(view)];
+            SCOPED_TRACE(std::string(how) + ", view " + std::to_string(view) + ", record " + std::to_string(record));
+            EXPECT_TRUE(Shown(View(view)) == forward[static_cast<size_t>(record)]);
+            EXPECT_EQ(Caption(view), mixed.captions[static_cast<size_t>(record)]);
+            EXPECT_EQ(View(view)->dimmed.load(), expected.dimmed[static_cast<size_t>(view)]);
+        }
+        EXPECT_EQ(Handler()->currentIndex.load(), expected.instantRecord);
+        EXPECT_EQ(dlg->m_sliderPosition->value(), expected.instantRecord);
+    };
+
+    // Records inside groups of every stream, on a key frame, in the JPEG channel's gap, the end.
+    const int32_t lastRecord = mixed.records - 1;
+    bool sawDimmed = false;
+    for (const int32_t position : {57, 8, 121, 33, lastRecord, 90, 140}) {
+        SCOPED_TRACE("position " + std::to_string(position));
+        const SeekExpectation expected = ExpectedSeek(mixed, position, count);
+        sawDimmed = sawDimmed || expected.dimmed[2];
+        // The slider let go at the record.
+        ASSERT_TRUE(SettlesPaused([&] {
+            const QSignalBlocker blocker(dlg->m_sliderPosition);
+            dlg->m_sliderPosition->setValue(position);
+            dlg->OnHScroll(dlg->m_sliderPosition);
+        }));
+        check(expected, "slider");
+        // Go to the record's time from elsewhere.
+        ASSERT_TRUE(SettlesPaused([&] { QTest::keyClick(dlg->m_sliderPosition, Qt::Key_Home); }));
+        times.answer = CaptionWallClock(mixed.captions[static_cast<size_t>(position)].c_str());
+        ASSERT_TRUE(SettlesPaused([&] { dlg->OnGoToTime(); }));
+        check(expected, "go to time");
+        // Play goes on from the instant, every decoder in step: the next record shows as forward play showed it.
+        if (expected.instantRecord < lastRecord) {
+            const int32_t next = expected.instantRecord + 1;
+            ASSERT_TRUE(SettlesPaused([&] { QTest::mouseClick(dlg->m_btnStepForward, Qt::LeftButton); }));
+            const int32_t view = mixed.channels[static_cast<size_t>(next)] - 1;
+            EXPECT_TRUE(Shown(View(view)) == forward[static_cast<size_t>(next)]) << "after the seek, record " << next;
+            EXPECT_FALSE(View(view)->dimmed.load());
+        }
+    }
+    EXPECT_TRUE(sawDimmed) << "no position fell in the JPEG channel's gap";
+}

@@ -5,6 +5,7 @@
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QTest>
+#include <algorithm>
 #include <limits.h>
 #include <stdlib.h>
 
@@ -88,6 +89,67 @@ PlayerRecording WritePlayerRecording(const TempDir& dir, const std::string& name
                 ++recording.records;
             }
         }
+    }
+    EXPECT_EQ(writer.Close(), 0);
+    return recording;
+}
+
+MixedRecording WriteMixedRecording(const TempDir& dir, const std::string& name,
+                                   const std::vector<MixedChannelSpec>& channels, int32_t lengthMs)
+{
+    struct Picture {
+        int32_t atMs;
+        int32_t channel;
+        PacketSpec packet;
+    };
+    std::vector<Picture> pictures;
+    for (size_t c = 0; c < channels.size(); ++c) {
+        const MixedChannelSpec& spec = channels[c];
+        std::vector<int32_t> times;
+        for (int32_t at = 0; at < lengthMs; at += spec.intervalMs) {
+            if (spec.gapFromMs < 0 || at < spec.gapFromMs || at >= spec.gapToMs) {
+                times.push_back(at);
+            }
+        }
+        const auto channel = static_cast<uint16_t>(c + 1);
+        const bool stream = spec.codec != kVideoCodecJpeg;
+        const std::vector<std::vector<uint8_t>> coded =
+            stream ? StreamPacketsOf(spec.codec, kFrameWidth, kFrameHeight, static_cast<uint32_t>(times.size()),
+                                     spec.keyInterval)
+                   : std::vector<std::vector<uint8_t>>();
+        for (size_t i = 0; i < times.size(); ++i) {
+            PacketSpec packet = TimedSpec(channel, times[i]);
+            if (stream) {
+                packet.type = coded[i][0];
+                packet.sequence = coded[i][1];
+                packet.payload = PayloadOf(coded[i]);
+            } else {
+                std::vector<uint8_t> jpeg;
+                const std::vector<uint8_t> picture =
+                    PatternPicture(kFrameWidth, kFrameHeight, static_cast<uint32_t>(i), channel);
+                EXPECT_EQ(EncodeJpeg(picture.data(), kFrameWidth, kFrameHeight, 80, false, &jpeg), 0);
+                packet = MakeJpegPacketSpec(packet, jpeg);
+            }
+            pictures.push_back({times[i], channel, packet});
+        }
+    }
+    std::stable_sort(pictures.begin(), pictures.end(), [](const Picture& a, const Picture& b) {
+        return a.atMs != b.atMs ? a.atMs < b.atMs : a.channel < b.channel;
+    });
+
+    MixedRecording recording;
+    recording.media = dir.File(name + ".kvr");
+    recording.index = dir.File(name + ".idx");
+    RecordingWriter writer;
+    EXPECT_EQ(writer.Create(recording.media, recording.index), 0);
+    for (const Picture& picture : pictures) {
+        EXPECT_GE(writer.WritePacket(picture.packet, 0x00), 0);
+        char caption[kCaptionCapacity] = {};
+        FormatPacketCaption(BuildPacket(picture.packet).data(), caption, sizeof caption);
+        recording.captions.emplace_back(caption);
+        recording.channels.push_back(picture.channel);
+        recording.atMs.push_back(picture.atMs);
+        ++recording.records;
     }
     EXPECT_EQ(writer.Close(), 0);
     return recording;

@@ -46,6 +46,25 @@ struct PlayerRecording {
 // Writes NAME.kvr and NAME.idx in `dir`; fails the test when writing fails.
 PlayerRecording WritePlayerRecording(const TempDir& dir, const std::string& name, const PlayerRecordingSpec& spec);
 
+// One channel of a recording whose channels differ: its codec, the time between its pictures, its
+// key frame interval, and a stretch of time without pictures (none when gapFromMs < 0).
+struct MixedChannelSpec {
+    VideoCodecId codec = kVideoCodecJpeg;
+    int32_t intervalMs = 40;
+    uint32_t keyInterval = 12;
+    int32_t gapFromMs = -1;
+    int32_t gapToMs = -1;
+};
+
+struct MixedRecording : PlayerRecording {
+    std::vector<int32_t> channels;   // of each record, 1, 2, ... in the order of the specs
+    std::vector<int32_t> atMs;       // time of each record from the start
+};
+
+// Channels 1, 2, ... of `lengthMs`, records in time order (channel order within one time).
+MixedRecording WriteMixedRecording(const TempDir& dir, const std::string& name,
+                                   const std::vector<MixedChannelSpec>& channels, int32_t lengthMs);
+
 // Whether this process holds `path` open.
 bool FileIsOpen(const std::string& path);
 

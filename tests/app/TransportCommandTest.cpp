@@ -65,7 +65,7 @@ TEST_F(TransportCommandTest, BeforeAnythingIsOpenedOnlyPlayAndSeekAnswer)
 
     QTest::keyClick(dlg->m_sliderPosition, Qt::Key_Right);
     EXPECT_EQ(Occurrences(errors.Text(), kResumeRefused), 1u);
-    EXPECT_EQ(Handler()->seekIndex.load(), 1);
+    EXPECT_EQ(Handler()->playMode.load(), kPlayNavigate);   // the seek waits for a run that never comes
     EXPECT_EQ(Status(), kThreadStopped);
     EXPECT_EQ(dlg->m_bOpened, 0);
     EXPECT_EQ(responder.warnings.size(), 1u);
@@ -161,7 +161,9 @@ TEST_F(TransportCommandTest, SeekToTheMaximumPausesAtTheEndOfTheData)
     const PlayerRecording recording = WritePlayerRecording(dir, "rec", {.channels = 1, .frames = 20, .gapMs = 100});
     StartPlaying(recording.media);
     ASSERT_TRUE(SettlesPaused([&] { QTest::keyClick(dlg->m_sliderPosition, Qt::Key_End); }));
-    EXPECT_EQ(Handler()->seekIndex.load(), recording.records);
+    // The maximum stands one past the last record: the view shows the last picture.
+    EXPECT_EQ(Handler()->seekIndex.load(), recording.records - 1);
+    EXPECT_EQ(Caption(0), recording.captions.back());
     EXPECT_EQ(Handler()->playMode.load(), kPlaySeek);
     EXPECT_EQ(dlg->m_bOpened, 1);
     EXPECT_TRUE(responder.warnings.empty());
@@ -196,13 +198,16 @@ TEST_F(TransportCommandTest, DraggingSeeksOncePerNotificationShowingTheFrameTher
         const int pos = slider->sliderPosition();
         EXPECT_EQ(Handler()->seekIndex.load(), pos);
         EXPECT_EQ(Caption(0), recording.captions[static_cast<size_t>(pos)]) << "position " << pos;
-        EXPECT_EQ(Handler()->readCount.load() - readsBefore, seen);
+        // The key frame shown, then the instant's record, read last so play goes on from there.
+        EXPECT_EQ(Handler()->readCount.load() - readsBefore, 2 * seen);
+        EXPECT_FALSE(View(0)->dimmed.load());
     }
     const int last = slider->sliderPosition();
     EXPECT_GT(last, 5);
+    const int64_t readsBeforeRelease = Handler()->readCount.load();
     ASSERT_TRUE(SettlesPaused([&] { QTest::mouseRelease(slider, Qt::LeftButton, Qt::NoModifier, at); }));
     EXPECT_EQ(releases.count(), 1);
-    EXPECT_EQ(Handler()->readCount.load() - readsBefore, actions.count() + releases.count());
+    EXPECT_GT(Handler()->readCount.load(), readsBeforeRelease) << "the release seeks once more, exactly";
     EXPECT_EQ(Caption(0), recording.captions[static_cast<size_t>(last)]);
 }
 
