@@ -1,12 +1,13 @@
 #include "app/GoToTimeDialog.h"
 
-#include <QDateTimeEdit>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QVBoxLayout>
 
 #include "recording/CaptionText.h"
+#include "recording/TypedTime.h"
 
 namespace {
 
@@ -25,25 +26,40 @@ bool AskGoToTime(QWidget* parent, const std::string& caption, int64_t* hundredth
         return installedResponder->OnGoToTime(caption, hundredths);
     }
     QDialog dialog(parent);
+    dialog.setObjectName(QStringLiteral("GoToTime"));
     dialog.setWindowTitle(QStringLiteral("Go to Time"));
     auto* layout = new QVBoxLayout(&dialog);
     layout->addWidget(new QLabel(QStringLiteral("Date and time (as the captions show it):"), &dialog));
-    auto* edit = new QDateTimeEdit(&dialog);
-    // Captions show UTC; so does the field.
-    edit->setTimeSpec(Qt::UTC);
-    edit->setDisplayFormat(QStringLiteral("MMM dd,yyyy HH:mm:ss.zzz"));
-    edit->setCalendarPopup(true);
-    const int64_t shown = CaptionWallClock(caption.c_str());
-    edit->setDateTime(shown >= 0 ? QDateTime::fromMSecsSinceEpoch(shown * 10, Qt::UTC)
-                                 : QDateTime::currentDateTimeUtc());
+    // A plain field: people type or paste the caption's text, an ISO date or a time of day.
+    auto* edit = new QLineEdit(QString::fromStdString(caption), &dialog);
+    edit->setObjectName(QStringLiteral("GoToTimeText"));
+    edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("Mar 05,2010 14:07:40.000")) * 3 / 2);
     layout->addWidget(edit);
+    auto* message = new QLabel(&dialog);
+    message->setObjectName(QStringLiteral("GoToTimeMessage"));
+    message->setWordWrap(true);
+    message->hide();
+    layout->addWidget(message);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    const int64_t shownDay = CaptionWallClock(caption.c_str());
+    int64_t chosen = -1;
+    // OK closes the dialog only on a time it can read; anything else is said in the dialog.
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
+        if (ParseTypedTime(edit->text().toUtf8().constData(), shownDay, &chosen) == 0) {
+            dialog.accept();
+            return;
+        }
+        message->setText(QStringLiteral("\"%1\" cannot be read as a time. %2")
+                             .arg(edit->text().trimmed(), QString::fromLatin1(kTypedTimeForms)));
+        message->show();
+        edit->setFocus();
+        edit->selectAll();
+    });
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     layout->addWidget(buttons);
     if (dialog.exec() != QDialog::Accepted) {
         return false;
     }
-    *hundredths = edit->dateTime().toMSecsSinceEpoch() / 10;
+    *hundredths = chosen;
     return true;
 }

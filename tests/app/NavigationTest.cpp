@@ -1,11 +1,15 @@
 // Exact single steps, going to a time, the key bindings, the slider's time tooltip and dropped
 // files, driven through the real dialog on recordings the tests write.
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QHelpEvent>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
+#include <QTimer>
 #include <QToolTip>
 #include <QUrl>
 #include <algorithm>
@@ -470,4 +474,68 @@ TEST_F(NavigationTest, SeeksShowEveryCameraAtTheSameInstant)
         }
     }
     EXPECT_TRUE(sawDimmed) << "no position fell in the JPEG channel's gap";
+}
+
+namespace {
+
+// Types each text into the real go-to-time dialog in turn and presses OK; what the dialog showed
+// after each refused text goes into `messages`.
+bool TypeIntoGoToTime(const std::string& caption, const std::vector<QString>& typed, int64_t* hundredths,
+                      std::vector<QString>* messages)
+{
+    QTimer::singleShot(0, [&] {
+        QWidget* dialog = nullptr;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (widget->objectName() == QStringLiteral("GoToTime") && widget->isVisible()) {
+                dialog = widget;
+            }
+        }
+        ASSERT_NE(dialog, nullptr);
+        auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("GoToTimeText"));
+        auto* message = dialog->findChild<QLabel*>(QStringLiteral("GoToTimeMessage"));
+        QPushButton* ok = dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+        EXPECT_EQ(edit->text().toStdString(), caption);
+        for (const QString& text : typed) {
+            edit->setText(text);
+            ok->click();
+            if (dialog->isVisible()) {
+                messages->push_back(message->isVisible() ? message->text() : QString());
+            }
+        }
+        if (dialog->isVisible()) {
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        }
+    });
+    return AskGoToTime(nullptr, caption, hundredths);
+}
+
+}  // namespace
+
+TEST(GoToTimeDialog, TakesWhatPeopleTypeAndStaysOpenWithAMessageOnAnythingElse)
+{
+    const std::string caption = "Mar 05,2010 14:07:09.350";
+    const int64_t at = CaptionWallClock("Mar 05,2010 14:07:40.000");
+    for (const QString& text : {QStringLiteral("Mar 05,2010 14:07:40.000"), QStringLiteral("2010-03-05 14:07:40"),
+                                QStringLiteral("2010-03-05T14:07:40.000"), QStringLiteral(" 14:07:40 ")}) {
+        int64_t hundredths = -1;
+        std::vector<QString> messages;
+        EXPECT_TRUE(TypeIntoGoToTime(caption, {text}, &hundredths, &messages)) << text.toStdString();
+        EXPECT_EQ(hundredths, at) << text.toStdString();
+        EXPECT_TRUE(messages.empty());
+    }
+    // A bad text keeps the dialog open with its message; the next good one is taken.
+    int64_t hundredths = -1;
+    std::vector<QString> messages;
+    EXPECT_TRUE(TypeIntoGoToTime(caption, {QStringLiteral("yesterday noon"), QStringLiteral("14:07:40")}, &hundredths,
+                                 &messages));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("\"yesterday noon\" cannot be read as a time")))
+        << messages[0].toStdString();
+    EXPECT_EQ(hundredths, at);
+    // Refused, then cancelled: no answer.
+    messages.clear();
+    hundredths = -1;
+    EXPECT_FALSE(TypeIntoGoToTime(caption, {QStringLiteral("25:00:00")}, &hundredths, &messages));
+    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_EQ(hundredths, -1);
 }
