@@ -1,5 +1,6 @@
 #include "bench/BenchRecording.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -77,4 +78,25 @@ long ResidentKilobytes()
         }
     }
     return -1;
+}
+
+double KvrtoolPlaySeconds(const std::string& kvrtool, const std::string& media, const std::string& options,
+                          const std::string& mustContain)
+{
+    const std::string command = kvrtool + " play " + options + " --json '" + media + "'";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return -1;
+    }
+    std::string out;
+    char chunk[4096];
+    size_t got = 0;
+    while ((got = fread(chunk, 1, sizeof chunk, pipe)) > 0) {
+        out.append(chunk, got);
+    }
+    if (pclose(pipe) != 0 || out.find(mustContain) == std::string::npos) {
+        return -1;
+    }
+    const size_t at = out.find("\"wallMs\":");
+    return at == std::string::npos ? -1 : atof(out.c_str() + at + 9) / 1000.0;
 }

@@ -15,3 +15,8 @@ std::string BenchDirectory(int argc, char** argv);
 
 // The process's resident memory now, in kilobytes (-1 when it cannot be read).
 long ResidentKilobytes();
+
+// Runs `kvrtool play OPTIONS --json RECORDING` and gives the loop's own time in seconds as the
+// tool reports it (its wallMs), or -1 when the run fails or its JSON lacks `mustContain`.
+double KvrtoolPlaySeconds(const std::string& kvrtool, const std::string& media, const std::string& options,
+                          const std::string& mustContain = std::string());

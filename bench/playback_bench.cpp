@@ -91,27 +91,6 @@ struct ReadyEngine {
     CountingOwner owner;
 };
 
-// The loop's own time as kvrtool reports it, or -1.
-double KvrtoolWallSeconds(const std::string& media)
-{
-    const std::string command = std::string(KVRTOOL_PATH) + " play --speed 5 --json '" + media + "'";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return -1;
-    }
-    std::string out;
-    char chunk[4096];
-    size_t got = 0;
-    while ((got = fread(chunk, 1, sizeof chunk, pipe)) > 0) {
-        out.append(chunk, got);
-    }
-    if (pclose(pipe) != 0 || out.find("\"records\":" + std::to_string(kRecords)) == std::string::npos) {
-        return -1;
-    }
-    const size_t at = out.find("\"wallMs\":");
-    return at == std::string::npos ? -1 : atof(out.c_str() + at + 9) / 1000.0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -144,7 +123,8 @@ int main(int argc, char** argv)
     ready.reset();
     double toolLoop = 1e9;
     const double toolProcess = BestSeconds("bench_playback", [&] {
-        const double loop = KvrtoolWallSeconds(media);
+        const double loop =
+            KvrtoolPlaySeconds(KVRTOOL_PATH, media, "--speed 5", "\"records\":" + std::to_string(kRecords));
         toolLoop = loop >= 0 && loop < toolLoop ? loop : toolLoop;
         return loop >= 0;
     });

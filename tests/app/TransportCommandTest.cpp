@@ -9,6 +9,8 @@
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QTest>
+#include <chrono>
+#include <thread>
 
 #include "playback/QelSmartControlThread.h"
 #include "playback/QelSmartHandler.h"
@@ -388,3 +390,19 @@ TEST_F(TransportCommandTest, SnapShotAsksForSelectionThenSavesTheSelectedViewAnd
 }
 
 }  // namespace
+
+// The playback thread never waits on the window: with the user-interface thread held up for two
+// seconds, Fastest plays on to the end, and the slider catches up once the thread runs again.
+TEST_F(TransportCommandTest, ABlockedWindowDoesNotStopPlayback)
+{
+    const PlayerRecording recording = WritePlayerRecording(dir, "rec", {.channels = 2, .frames = 60, .gapMs = 40});
+    StartPlaying(recording.media);
+    ASSERT_TRUE(SettlesPaused([&] { QTest::keyClick(dlg->m_sliderPosition, Qt::Key_Home); }));
+    QTest::keyClick(dlg->m_comboSpeed, Qt::Key_End);   // "Fastest"
+    QTest::mouseClick(dlg->m_btnPlay, Qt::LeftButton);
+    // Held up as a modal dialog or a slow paint would hold it; the position reports pile up.
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    EXPECT_GE(Handler()->readCount.load(), recording.records);
+    EXPECT_TRUE(WaitUntil([&] { return dlg->m_sliderPosition->value() == recording.records - 1; }))
+        << dlg->m_sliderPosition->value();
+}
