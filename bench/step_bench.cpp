@@ -72,6 +72,7 @@ class OneView : public StepViews {
 public:
     explicit OneView(FeedView* view) : view(view) {}
     StepView* StepViewAt(int32_t index) override { return index == 0 ? view : nullptr; }
+    void ShowPosition(int32_t) override {}
     FeedView* view;
 };
 

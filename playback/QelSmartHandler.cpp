@@ -8,7 +8,6 @@
 #include "platform/Clock.h"
 #include "playback/QelSmartControlThread.h"
 #include "playback/StepView.h"
-#include "recording/CaptionText.h"
 #include "recording/QelSmartLcid2Callback.h"
 
 namespace {
@@ -313,14 +312,17 @@ int32_t QelSmartHandler::SyncSeek(const NavigationRequest& request)
     for (int32_t i = 0; i < channelCount; ++i) {
         StepView* view = stepViews != nullptr ? stepViews->StepViewAt(i) : nullptr;
         int32_t shown = seekRecords[i];
-        int32_t result = kMediaNoMoreData;
-        if (shown >= 0 && request.exact && view != nullptr) {
+        if (shown >= 0 && !request.exact &&
+            CollectGroupRecords(mediaFileMng, shown, mediaFileMng.channels[i], &group) == 0) {
+            shown = group.records[0];   // while dragging: the key frame of the group
+        }
+        int32_t result = shown >= 0 ? 1 : kMediaNoMoreData;
+        if (shown >= 0 && shown == shownRecords[i]) {
+            // The view shows that picture already (a drag within one group): nothing to decode.
+        } else if (shown >= 0 && request.exact && view != nullptr) {
             result = ShowExactRecord(view, i, shown);
         } else if (shown >= 0) {
-            // While dragging: the key frame of the group, delivered as a plain seek delivers it.
-            if (CollectGroupRecords(mediaFileMng, shown, mediaFileMng.channels[i], &group) == 0) {
-                shown = group.records[0];
-            }
+            // Delivered as a plain seek delivers a key frame.
             result = mediaFileMng.ReadAt(shown, packetBuffer);
             if (result > 0) {
                 readCount.store(readCount.load(kRelaxed) + 1, kRelaxed);
@@ -331,8 +333,11 @@ int32_t QelSmartHandler::SyncSeek(const NavigationRequest& request)
             return result;
         }
         if (view != nullptr) {
-            // The picture's own time, read from the packet just shown.
-            const int64_t shownTime = result > 0 ? PacketWallClock(packetBuffer) : -1;
+            // The picture's own time, from its header.
+            int64_t shownTime = -1;
+            if (result <= 0 || RecordWallClock(mediaFileMng, shown, &shownTime) != 0) {
+                shownTime = -1;
+            }
             view->ShowDimmed(instant >= 0 && (shownTime < 0 || instant - shownTime > kSeekDimHundredths));
         }
     }
@@ -340,6 +345,9 @@ int32_t QelSmartHandler::SyncSeek(const NavigationRequest& request)
     const int32_t result = mediaFileMng.ReadAt(position, packetBuffer);
     if (result > 0) {
         readCount.store(readCount.load(kRelaxed) + 1, kRelaxed);
+    }
+    if (stepViews != nullptr) {
+        stepViews->ShowPosition(position);
     }
     return result > 0 ? result : kMediaNoMoreData;
 }

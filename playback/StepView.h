@@ -34,4 +34,6 @@ public:
     // The view that shows the channel at `index` of the recording's sorted channel list; null
     // when there is none.
     virtual StepView* StepViewAt(int32_t index) = 0;
+    // A seek stands at `record`: the position shown moves there, whether any picture changed or not.
+    virtual void ShowPosition(int32_t record) = 0;
 };

@@ -44,6 +44,7 @@ public:
     QelSmartLcid2Callback* Registry() override;
     // The view of channel `index`, for exact steps on the playback thread.
     StepView* StepViewAt(int32_t index) override;
+    void ShowPosition(int32_t record) override { ReportPosition(record); }
 
     void LayoutViews();
     int32_t SelectView(int32_t index);
