@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <fstream>
 #include <sstream>
@@ -268,6 +269,39 @@ void BenchSeek(const std::string& media, uint32_t frames, int channels)
            channels, delays.size() / seconds, delays[delays.size() / 2], delays.back());
 }
 
+// A drag as a hand makes it: the thumb moves a few pictures at a time through the recording, and
+// a view whose key frame stays the same is left as it is.
+void BenchGradualDrag(const std::string& media, uint32_t frames, int channels)
+{
+    Player player;
+    player.dlg.OpenRecording(media);
+    QSlider* slider = player.dlg.m_sliderPosition;
+    player.dlg.OnButtonPause();
+    RunUntil([&] { return player.Control()->Status() == kThreadSuspended; }, 5000);
+    slider->setSliderDown(true);
+    std::vector<double> delays;
+    QElapsedTimer total;
+    total.start();
+    for (uint32_t frame = 0; frame < frames; frame += 3) {
+        const uint32_t pauses = player.Control()->workerPauses.load();
+        QElapsedTimer delay;
+        delay.start();
+        slider->setSliderPosition(static_cast<int>(frame) * channels);
+        slider->triggerAction(QAbstractSlider::SliderMove);
+        if (!RunUntil([&] { return WaitForWorkerPause(*player.Control(), pauses, 0) != kWorkerStillBusy; }, 5000)) {
+            fprintf(stderr, "the drag to frame %u did not end\n", frame);
+            exit(1);
+        }
+        delays.push_back(delay.nsecsElapsed() / 1e6);
+    }
+    const double seconds = total.nsecsElapsed() / 1e9;
+    slider->setSliderDown(false);
+    std::sort(delays.begin(), delays.end());
+    printf("Drag through the recording 3 pictures a move, %d D1 H.264 channels: %.0f seeks a second; median %.1f ms, "
+           "worst %.1f ms\n",
+           channels, delays.size() / seconds, delays[delays.size() / 2], delays.back());
+}
+
 // The slider let go: every view decoded from its key frame to its picture at the instant.
 void BenchSyncSeek(const std::string& media, uint32_t frames, int channels)
 {
@@ -312,10 +346,22 @@ int main(int argc, char** argv)
     const std::string one = directory + "/player1.kvr";
     WriteRecording(sixteen, stream, kChannels);
     WriteRecording(one, stream, 1);
-    BenchFastest(sixteen, static_cast<int64_t>(frames) * kChannels);
-    BenchSeek(one, frames, 1);
-    BenchSeek(sixteen, frames, kChannels);
-    BenchSyncSeek(sixteen, frames, kChannels);
-    BenchNormal(sixteen, (frames - 1) / static_cast<double>(kFps));
+    // KVR_BENCH_PART=fastest, drag, release or normal runs that part alone.
+    const char* part = getenv("KVR_BENCH_PART");
+    auto runs = [part](const char* name) { return part == nullptr || strcmp(part, name) == 0; };
+    if (runs("fastest")) {
+        BenchFastest(sixteen, static_cast<int64_t>(frames) * kChannels);
+    }
+    if (runs("drag")) {
+        BenchSeek(one, frames, 1);
+        BenchSeek(sixteen, frames, kChannels);
+        BenchGradualDrag(sixteen, frames, kChannels);
+    }
+    if (runs("release")) {
+        BenchSyncSeek(sixteen, frames, kChannels);
+    }
+    if (runs("normal")) {
+        BenchNormal(sixteen, (frames - 1) / static_cast<double>(kFps));
+    }
     return 0;
 }

@@ -32,6 +32,7 @@ QelSmartHandler::~QelSmartHandler()
 int32_t QelSmartHandler::Run(QelSmartControlThread* control)
 {
     PaceClock clock;
+    runningControl = control;
     frameTimeCache = FrameTimeCache{};
     currentIndex.store(0, kRelaxed);
     seekIndex.store(0, kRelaxed);
@@ -274,6 +275,15 @@ int32_t QelSmartHandler::ShowExactRecord(StepView* view, int32_t viewIndex, int3
     return result;
 }
 
+bool QelSmartHandler::NavigationOvertaken()
+{
+    if (runningControl != nullptr && runningControl->StopRequested()) {
+        return true;
+    }
+    std::lock_guard<std::mutex> guard(navigationLock);
+    return navigationPending;
+}
+
 int32_t QelSmartHandler::LastRecordOfInstant(int32_t position, int64_t instant)
 {
     const int32_t count = mediaFileMng.RecordCount();
@@ -310,6 +320,9 @@ int32_t QelSmartHandler::SyncSeek(const NavigationRequest& request)
         return walked;
     }
     for (int32_t i = 0; i < channelCount; ++i) {
+        if (NavigationOvertaken()) {
+            return kMediaNoMoreData;
+        }
         StepView* view = stepViews != nullptr ? stepViews->StepViewAt(i) : nullptr;
         int32_t shown = seekRecords[i];
         if (shown >= 0 && !request.exact &&

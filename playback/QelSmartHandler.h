@@ -96,6 +96,9 @@ private:
     // Shows record `target` of the channel at `viewIndex` on `view`, decoded from its key frame.
     int32_t ShowExactRecord(StepView* view, int32_t viewIndex, int32_t target);
     int32_t SyncSeek(const NavigationRequest& request);
+    // A stop, or a newer request than the one being carried out: a seek over many views gives up
+    // between two views rather than finish what nobody waits for.
+    bool NavigationOvertaken();
     // The last record of the seek's instant: `position`, or a record just after it of the same time.
     int32_t LastRecordOfInstant(int32_t position, int64_t instant);
     int32_t ChannelPosition(int32_t channelNumber) const;
@@ -112,4 +115,5 @@ private:
     StepView* lastStepView = nullptr;
 
     FrameTimeCache frameTimeCache;
+    QelSmartControlThread* runningControl = nullptr;   // the control thread running the loop
 };
