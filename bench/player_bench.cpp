@@ -223,28 +223,25 @@ void BenchNormal(const std::string& media, double span)
            span / seconds);
 }
 
-void BenchSeek(const std::string& media, uint32_t frames, int channels)
+// Drags the thumb over `positions` (records), each move waiting until the worker has shown it and,
+// with `paintWait`, until view 0 has painted it: seeks a second, and a move's delay.
+void BenchDrag(const std::string& media, const std::vector<int>& positions, bool paintWait, const std::string& what)
 {
     Player player;
     player.dlg.OpenRecording(media);
     QSlider* slider = player.dlg.m_sliderPosition;
-    CCamera* view = player.dlg.m_wndCameraWindow.View(0);
     PaintCounter counter;
-    view->installEventFilter(&counter);
+    player.dlg.m_wndCameraWindow.View(0)->installEventFilter(&counter);
     // Paused: the worker finishes its packet and waits.
-    uint32_t pauses = player.Control()->workerPauses.load();
     player.dlg.OnButtonPause();
     RunUntil([&] { return player.Control()->Status() == kThreadSuspended; }, 5000);
     slider->setSliderDown(true);
     std::vector<double> delays;
     QElapsedTimer total;
     total.start();
-    for (int i = 0; i < 200; ++i) {
-        // The first record of a key frame's instant: every view shows its key frame there.
-        const int frame = static_cast<int>((static_cast<uint32_t>(i * 7 + 1) % (frames / kKeyInterval)) * kKeyInterval);
-        const int position = frame * channels;
+    for (const int position : positions) {
         const int64_t paintsBefore = counter.paints;
-        pauses = player.Control()->workerPauses.load();
+        const uint32_t pauses = player.Control()->workerPauses.load();
         QElapsedTimer delay;
         delay.start();
         slider->setSliderPosition(position);
@@ -252,11 +249,11 @@ void BenchSeek(const std::string& media, uint32_t frames, int channels)
         const bool shown = RunUntil(
             [&] {
                 return WaitForWorkerPause(*player.Control(), pauses, 0) != kWorkerStillBusy &&
-                       counter.paints > paintsBefore;
+                       (!paintWait || counter.paints > paintsBefore);
             },
-            2000);
+            5000);
         if (!shown) {
-            fprintf(stderr, "seek to %d showed nothing\n", position);
+            fprintf(stderr, "the seek to %d showed nothing\n", position);
             exit(1);
         }
         delays.push_back(delay.nsecsElapsed() / 1e6);
@@ -264,42 +261,32 @@ void BenchSeek(const std::string& media, uint32_t frames, int channels)
     const double seconds = total.nsecsElapsed() / 1e9;
     slider->setSliderDown(false);
     std::sort(delays.begin(), delays.end());
-    printf("Seek while dragging, %d D1 H.264 channel(s): %.0f key-frame seeks a second; slider move to picture "
-           "median %.1f ms, worst %.1f ms\n",
-           channels, delays.size() / seconds, delays[delays.size() / 2], delays.back());
+    printf("%s: %.0f seeks a second; slider move to picture median %.1f ms, worst %.1f ms\n", what.c_str(),
+           delays.size() / seconds, delays[delays.size() / 2], delays.back());
+}
+
+// Key frames far apart: every view decodes a new key frame at each move.
+void BenchSeek(const std::string& media, uint32_t frames, int channels)
+{
+    std::vector<int> positions;
+    for (uint32_t i = 0; i < 200; ++i) {
+        // The first record of a key frame's instant: every view shows its key frame there.
+        positions.push_back(static_cast<int>((i * 7 + 1) % (frames / kKeyInterval) * kKeyInterval) * channels);
+    }
+    BenchDrag(media, positions, true,
+              "Seek while dragging between key frames, " + std::to_string(channels) + " D1 H.264 channel(s)");
 }
 
 // A drag as a hand makes it: the thumb moves a few pictures at a time through the recording, and
 // a view whose key frame stays the same is left as it is.
 void BenchGradualDrag(const std::string& media, uint32_t frames, int channels)
 {
-    Player player;
-    player.dlg.OpenRecording(media);
-    QSlider* slider = player.dlg.m_sliderPosition;
-    player.dlg.OnButtonPause();
-    RunUntil([&] { return player.Control()->Status() == kThreadSuspended; }, 5000);
-    slider->setSliderDown(true);
-    std::vector<double> delays;
-    QElapsedTimer total;
-    total.start();
+    std::vector<int> positions;
     for (uint32_t frame = 0; frame < frames; frame += 3) {
-        const uint32_t pauses = player.Control()->workerPauses.load();
-        QElapsedTimer delay;
-        delay.start();
-        slider->setSliderPosition(static_cast<int>(frame) * channels);
-        slider->triggerAction(QAbstractSlider::SliderMove);
-        if (!RunUntil([&] { return WaitForWorkerPause(*player.Control(), pauses, 0) != kWorkerStillBusy; }, 5000)) {
-            fprintf(stderr, "the drag to frame %u did not end\n", frame);
-            exit(1);
-        }
-        delays.push_back(delay.nsecsElapsed() / 1e6);
+        positions.push_back(static_cast<int>(frame) * channels);
     }
-    const double seconds = total.nsecsElapsed() / 1e9;
-    slider->setSliderDown(false);
-    std::sort(delays.begin(), delays.end());
-    printf("Drag through the recording 3 pictures a move, %d D1 H.264 channels: %.0f seeks a second; median %.1f ms, "
-           "worst %.1f ms\n",
-           channels, delays.size() / seconds, delays[delays.size() / 2], delays.back());
+    BenchDrag(media, positions, false,
+              "Drag through the recording 3 pictures a move, " + std::to_string(channels) + " D1 H.264 channels");
 }
 
 // The slider let go: every view decoded from its key frame to its picture at the instant.
