@@ -1,7 +1,7 @@
 // The whole player, offscreen, with its views laid out at 1280 x 960, on a 16-channel D1 H.264
-// recording: at Fastest, the frames decoded and the repaints of each view per second, the CPU of
-// the threads and the resident memory, against headless `kvrtool play --decode` of the same
-// recording; at Normal, recording seconds played per wall second; seeks while the position
+// recording (and at Fastest a four-camera one of mixed codecs and sizes): at Fastest, the frames
+// decoded and the repaints of each view per second, the CPU of the threads and the resident
+// memory, against headless `kvrtool play --decode` of the same recording; at Normal, recording seconds played per wall second; seeks while the position
 // slider is dragged (every view to the key frame of its instant): seeks a second and the delay
 // from a slider move to its picture, on one channel and on sixteen; and the synchronised seek on
 // release, every view decoded exactly to the instant.
@@ -31,6 +31,7 @@
 #include "playback/WorkerPause.h"
 #include "recording/RecordingWriter.h"
 #include "ui/CCamera.h"
+#include "video/JpegEncoder.h"
 #include "video/StreamEncoder.h"
 #include "video/TestPattern.h"
 
@@ -53,22 +54,30 @@ public:
     int64_t paints = 0;
 };
 
-std::vector<PacketSpec> EncodeStream(uint32_t frames)
+// `frames` pictures of one camera at 25 a second: an H.264 or MPEG-4 stream, or JPEG pictures.
+std::vector<PacketSpec> EncodeStream(uint32_t frames, VideoCodecId codec = kVideoCodecH264, uint32_t width = kWidth,
+                                     uint32_t height = kHeight)
 {
     StreamEncoder encoder;
-    if (encoder.Open(kVideoCodecH264, kWidth, kHeight, kFps, kKeyInterval) != 0) {
-        fprintf(stderr, "cannot open the H.264 encoder\n");
+    if (codec != kVideoCodecJpeg && encoder.Open(codec, width, height, kFps, kKeyInterval) != 0) {
+        fprintf(stderr, "cannot open the encoder\n");
         exit(1);
     }
-    std::vector<uint8_t> picture(kWidth * kHeight * 3);
+    std::vector<uint8_t> picture(width * height * 3);
     std::vector<PacketSpec> specs;
     uint8_t sequence = 0;
     for (uint32_t i = 0; i < frames; ++i) {
-        DrawTestPattern(picture.data(), kWidth, kHeight, i, 3);
+        DrawTestPattern(picture.data(), width, height, i, 3);
         PacketSpec spec;
-        spec.type = 0x45;
         spec.time = 1267798029 + i / kFps;
         spec.hundredths = static_cast<uint8_t>(i % kFps * (100 / kFps));
+        if (codec == kVideoCodecJpeg) {
+            std::vector<uint8_t> jpeg;
+            EncodeJpeg(picture.data(), width, height, 80, false, &jpeg);
+            specs.push_back(MakeJpegPacketSpec(spec, jpeg));
+            continue;
+        }
+        spec.type = codec == kVideoCodecH264 ? 0x45 : 0x44;
         bool key = false;
         encoder.Encode(picture.data(), &spec.payload, &key);
         sequence = key ? 0 : static_cast<uint8_t>(sequence + 1);
@@ -76,6 +85,27 @@ std::vector<PacketSpec> EncodeStream(uint32_t frames)
         specs.push_back(spec);
     }
     return specs;
+}
+
+// Four cameras of different codecs and sizes, frame after frame.
+void WriteMixedRecording(const std::string& media, uint32_t frames)
+{
+    const std::vector<std::vector<PacketSpec>> streams = {
+        EncodeStream(frames, kVideoCodecH264, kWidth, kHeight), EncodeStream(frames, kVideoCodecMpeg4, kWidth, kHeight),
+        EncodeStream(frames, kVideoCodecJpeg, 352, 240), EncodeStream(frames, kVideoCodecH264, 352, 288)};
+    RecordingWriter writer;
+    writer.Create(media, media.substr(0, media.size() - 3) + "idx");
+    for (uint32_t i = 0; i < frames; ++i) {
+        for (size_t c = 0; c < streams.size(); ++c) {
+            PacketSpec spec = streams[c][i];
+            spec.channel = static_cast<uint16_t>(c + 1);
+            writer.WritePacket(spec);
+        }
+    }
+    if (writer.Close() != 0) {
+        fprintf(stderr, "cannot write %s\n", media.c_str());
+        exit(1);
+    }
 }
 
 void WriteRecording(const std::string& media, const std::vector<PacketSpec>& stream, int channels)
@@ -176,7 +206,7 @@ struct Player {
     CKvrPlayerDlg dlg;
 };
 
-void BenchFastest(const std::string& media, int64_t records)
+void BenchFastest(const std::string& media, int64_t records, int channels, const char* what)
 {
     const double headless = KvrtoolPlaySeconds(KVRTOOL_PATH, media, "--decode --speed 5");
     Player player;
@@ -187,7 +217,7 @@ void BenchFastest(const std::string& media, int64_t records)
     QElapsedTimer clock;
     clock.start();
     player.dlg.OpenRecording(media);
-    for (int i = 0; i < kChannels; ++i) {
+    for (int i = 0; i < channels; ++i) {
         player.dlg.m_wndCameraWindow.View(i)->installEventFilter(&counter);
     }
     RunUntil([&] { return WaitForWorkerPause(*player.Control(), pauses, 0) != kWorkerStillBusy; }, 600000);
@@ -200,11 +230,10 @@ void BenchFastest(const std::string& media, int64_t records)
             others += cpu - CpuOf(cpuBefore, thread);
         }
     }
-    printf("Fastest, %d D1 H.264 channels, %lld frames in %.2f s:\n", kChannels, static_cast<long long>(records),
-           seconds);
+    printf("Fastest, %s, %lld frames in %.2f s:\n", what, static_cast<long long>(records), seconds);
     printf("  frames decoded: %.0f a second; headless kvrtool play --decode: %.0f a second (window %.2fx)\n",
            records / seconds, headless > 0 ? records / headless : 0.0, headless > 0 ? headless / seconds : 0.0);
-    printf("  repaints: %.1f a second per view\n", counter.paints / seconds / kChannels);
+    printf("  repaints: %.1f a second per view\n", counter.paints / seconds / channels);
     printf("  CPU: user-interface thread %.0f %%, playback and other threads %.0f %% (of one core)\n",
            (CpuOf(cpuAfter, ui) - CpuOf(cpuBefore, ui)) / seconds * 100, others / seconds * 100);
     printf("  resident: %.1f MB\n", ResidentKilobytes() / 1024.0);
@@ -337,7 +366,11 @@ int main(int argc, char** argv)
     const char* part = getenv("KVR_BENCH_PART");
     auto runs = [part](const char* name) { return part == nullptr || strcmp(part, name) == 0; };
     if (runs("fastest")) {
-        BenchFastest(sixteen, static_cast<int64_t>(frames) * kChannels);
+        BenchFastest(sixteen, static_cast<int64_t>(frames) * kChannels, kChannels, "16 D1 H.264 channels");
+        const std::string mixed = directory + "/player-mixed.kvr";
+        WriteMixedRecording(mixed, frames);
+        BenchFastest(mixed, static_cast<int64_t>(frames) * 4, 4,
+                     "4 channels: H.264 and MPEG-4 D1, JPEG 352x240, H.264 CIF");
     }
     if (runs("drag")) {
         BenchSeek(one, frames, 1);
