@@ -60,7 +60,7 @@ public:
     // Repaint request from any thread; requests made before the repaint coalesce.
     void RequestRepaint();
 
-    // StepView: exact steps, on the playback thread.
+    // StepView: exact steps and synchronised seeks, on the playback thread.
     void BeginStep() override;
     void EndStep() override;
     bool ShowHeld(int32_t record, const uint8_t* packet, uint32_t length) override;
