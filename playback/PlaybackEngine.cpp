@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "playback/DecodePool.h"
 #include "playback/QelSmartControlThread.h"
 #include "playback/QelSmartHandler.h"
 #include "recording/QelSmartLcid2Callback.h"
@@ -15,6 +16,14 @@ PlaybackEngine* CreatePlaybackEngine()
     engine->controlThread = new (std::nothrow) QelSmartControlThread;
     engine->lcid2Callback = new (std::nothrow) QelSmartLcid2Callback;
     engine->smartHandler = new (std::nothrow) QelSmartHandler;
+    engine->decodePool = new (std::nothrow) DecodePool;
+    if (engine->decodePool != nullptr && engine->decodePool->Start() != 0) {
+        delete engine->decodePool;
+        engine->decodePool = nullptr;
+    }
+    if (engine->smartHandler != nullptr) {
+        engine->smartHandler->decodePool = engine->decodePool;
+    }
     return engine;
 }
 
@@ -34,6 +43,7 @@ void DestroyPlaybackEngine(PlaybackEngine* engine)
     delete control;
     delete engine->lcid2Callback;
     delete engine->smartHandler;
+    delete engine->decodePool;   // its destructor drops what is queued and ends the workers
     delete engine;
 }
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <system_error>
 
+#include "playback/DecodePool.h"
 #include "playback/QelSmartHandler.h"
 
 namespace {
@@ -109,10 +110,13 @@ void QelSmartControlThread::WaitThreadEnd()
     threadStatus.exchange(kThreadStopped);
 }
 
-void QelSmartControlThread::WaitForRun()
+void QelSmartControlThread::WaitForRun(DecodePool* pool)
 {
     if (runEvent.IsSet() || stopEvent.IsSet()) {
         return;
+    }
+    if (pool != nullptr) {
+        pool->WaitIdle();   // paused means every picture read so far is shown
     }
     workerPauses.fetch_add(1);
     Event* const events[] = {&runEvent, &stopEvent};

@@ -9,6 +9,7 @@
 
 #include "platform/Event.h"
 
+class DecodePool;
 class QelSmartHandler;
 
 constexpr int32_t kThreadRunning = 1;
@@ -33,8 +34,9 @@ public:
     static int32_t ThreadFunction(void* argument);
 
     // For the worker: waits until the run event is set or a stop has been requested, so a
-    // worker that pauses itself just as a stop is asked for still wakes.
-    void WaitForRun();
+    // worker that pauses itself just as a stop is asked for still wakes. Before it counts a pause
+    // it waits for `pool` to decode what it was handed.
+    void WaitForRun(DecodePool* pool = nullptr);
     bool StopRequested() const { return stopEvent.IsSet(); }
 
     int32_t Status() const { return threadStatus.load(); }

@@ -6,6 +6,7 @@
 
 #include "Tav/TavPacketUtil.h"
 #include "platform/Clock.h"
+#include "playback/DecodePool.h"
 #include "playback/QelSmartControlThread.h"
 #include "playback/StepView.h"
 #include "recording/QelSmartLcid2Callback.h"
@@ -47,12 +48,17 @@ int32_t QelSmartHandler::Run(QelSmartControlThread* control)
         navigationPending = false;
     }
     int32_t result = 0;
+    int32_t deliveringMode = kPlayForward;   // the direction the queued pictures were read in
 
     if (packetBuffer == nullptr) {
         NotifyEnd();
     } else {
         while (!control->StopRequested()) {
             const int32_t mode = playMode.load(kRelaxed);
+            if (mode != deliveringMode || mode == kPlaySeek) {
+                DropQueuedPictures();   // turned or sought: what is queued is not to be shown
+                deliveringMode = mode;
+            }
             bool read = true;
             if (mode == kPlayForward) {
                 result = mediaFileMng.ReadNext(packetBuffer);
@@ -90,7 +96,7 @@ int32_t QelSmartHandler::Run(QelSmartControlThread* control)
             }
 
             const uint32_t pausesBefore = control->workerPauses.load(kRelaxed);
-            control->WaitForRun();
+            control->WaitForRun(decodePool);
             if (control->workerPauses.load(kRelaxed) != pausesBefore || mode == kPlaySeek || mode == kPlayNavigate) {
                 clock.anchored = false;   // paused, sought or stepped: the wall clock starts anew
             }
@@ -102,8 +108,16 @@ int32_t QelSmartHandler::Run(QelSmartControlThread* control)
             }
         }
     }
+    DropQueuedPictures();
     mediaFileMng.Close();
     return 0;
+}
+
+void QelSmartHandler::DropQueuedPictures()
+{
+    if (decodePool != nullptr) {
+        decodePool->DropQueued();
+    }
 }
 
 void QelSmartHandler::Deliver(int32_t mode, int32_t speed)
@@ -176,6 +190,7 @@ int32_t QelSmartHandler::Navigate(int32_t previousResult)
         request = navigation;
         navigationPending = false;
     }
+    DropQueuedPictures();   // the views decode on this thread now
     const bool step = request.viewIndex >= 0;
     const int32_t result = step ? ExactStep(request) : SyncSeek(request);
     std::lock_guard<std::mutex> guard(navigationLock);
@@ -345,13 +360,20 @@ int32_t QelSmartHandler::SyncSeek(const NavigationRequest& request)
         if (result < 0 && result != kMediaNoMoreData) {
             return result;
         }
-        if (view != nullptr) {
-            // The picture's own time, from its header.
-            int64_t shownTime = -1;
-            if (result <= 0 || RecordWallClock(mediaFileMng, shown, &shownTime) != 0) {
-                shownTime = -1;
-            }
-            view->ShowDimmed(instant >= 0 && (shownTime < 0 || instant - shownTime > kSeekDimHundredths));
+        // The picture's own time, from its header.
+        int64_t shownTime = -1;
+        if (result <= 0 || RecordWallClock(mediaFileMng, shown, &shownTime) != 0) {
+            shownTime = -1;
+        }
+        seekDimmed[i] = instant >= 0 && (shownTime < 0 || instant - shownTime > kSeekDimHundredths);
+    }
+    // Key frames decode on the pool, every view at once; each is dimmed or not once it shows.
+    if (decodePool != nullptr) {
+        decodePool->WaitIdle();
+    }
+    for (int32_t i = 0; i < channelCount; ++i) {
+        if (StepView* view = stepViews != nullptr ? stepViews->StepViewAt(i) : nullptr) {
+            view->ShowDimmed(seekDimmed[i]);
         }
     }
     // The instant's last record read last: play goes on from there on every view.

@@ -14,6 +14,7 @@
 #include "recording/MediaFileMng.h"
 #include "recording/RecordWalk.h"
 
+class DecodePool;
 class QelSmartControlThread;
 class QelSmartLcid2Callback;
 class StepView;
@@ -64,6 +65,11 @@ public:
     // 1 while packets come later than the speed asks: decoding cannot keep up.
     std::atomic<int32_t> playingBehind{0};
 
+    // The workers the views decode on (the engine's); null: the views decode as they are handed
+    // packets. The loop drops what is queued wherever the pictures to come are no longer those
+    // queued (a seek, a step, a turn, the end), and waits for them before it pauses.
+    DecodePool* decodePool = nullptr;
+
     // Where exact steps find the views; set by the owner of the engine.
     StepViews* stepViews = nullptr;
 
@@ -89,6 +95,7 @@ private:
     };
 
     void Deliver(int32_t mode, int32_t speed);
+    void DropQueuedPictures();
     void NotifyEnd();
     // The pending request, then the settings a spec step leaves; the read result, as a read gives it.
     int32_t Navigate(int32_t previousResult);
@@ -111,6 +118,7 @@ private:
     // position in the manager's sorted channel list; the group being decoded; the view last stepped.
     int32_t shownRecords[kMaxChannels] = {};
     int32_t seekRecords[kMaxChannels] = {};
+    bool seekDimmed[kMaxChannels] = {};
     GroupRecords group;
     StepView* lastStepView = nullptr;
 

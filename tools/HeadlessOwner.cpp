@@ -1,6 +1,7 @@
 #include "tools/HeadlessOwner.h"
 
 #include "Tav/TavPacketUtil.h"
+#include "playback/DecodePool.h"
 #include "video/FrameDecoder.h"
 
 int32_t HeadlessOwner::CreateViews(int32_t count)
@@ -10,9 +11,11 @@ int32_t HeadlessOwner::CreateViews(int32_t count)
         viewsReady = true;
         for (int32_t i = 0; i < count; ++i) {
             views.push_back(std::make_unique<CountingView>());
-            if (decode && views.back()->video.Create() != 0) {
+            CountingView& view = *views.back();
+            if (decode && (view.video.Create() != 0 || (pool != nullptr && view.AllocateQueue() != 0))) {
                 viewsReady = false;
             }
+            view.pool = pool;
         }
     }
     return static_cast<int32_t>(views.size());
@@ -37,13 +40,22 @@ void HeadlessOwner::OnPacket(void* context, int32_t, const uint8_t* packet, uint
     if (!view->video.Ready() || !TavIsVideo(packet)) {
         return;
     }
-    bool captionChanged = false;
-    const int32_t result = view->video.TakeVideo(packet, length, FeedSettings{}, &captionChanged);
-    if (result == kFeedPacketDropped) {
-        ++view->counts.dropped;
-    } else if (result < 0) {
-        ++view->counts.failed;
+    if (view->pool != nullptr) {
+        view->pool->Submit(view, packet, length);
     } else {
-        ++view->counts.decoded;
+        view->DecodeQueued(packet, length);
+    }
+}
+
+void CountingView::DecodeQueued(const uint8_t* packet, uint32_t length)
+{
+    bool captionChanged = false;
+    const int32_t result = video.TakeVideo(packet, length, FeedSettings{}, &captionChanged);
+    if (result == kFeedPacketDropped) {
+        ++counts.dropped;
+    } else if (result < 0) {
+        ++counts.failed;
+    } else {
+        ++counts.decoded;
     }
 }

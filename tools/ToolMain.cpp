@@ -11,7 +11,7 @@ const char kUsage[] =
     "\n"
     "Commands for recordings (a media file NAME.kvr with its index NAME.idx beside it):\n"
     "  info RECORDING.kvr [--json]       channels, record counts, codecs and dates\n"
-    "  play RECORDING.kvr [--speed 1-5] [--backward] [--decode] [--json]\n"
+    "  play RECORDING.kvr [--speed 1-5] [--backward] [--decode [--threads N]] [--json]\n"
     "                                    plays the recording without a window and counts\n"
     "                                    the packets delivered to each channel (and the\n"
     "                                    frames its decoder makes of them)\n"

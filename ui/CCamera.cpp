@@ -12,6 +12,7 @@
 
 #include "Tav/TavPacketUtil.h"
 #include "platform/Clock.h"
+#include "playback/DecodePool.h"
 #include "playback/PlaybackEngine.h"
 #include "playback/QelSmartControlThread.h"
 #include "playback/QelSmartHandler.h"
@@ -95,6 +96,8 @@ int32_t CCamera::CreateViewWindow(CCameraWindow* parentGrid)
     setParent(parentGrid);
     setObjectName(QStringLiteral("Camera"));
     hasWindow = true;
+    // Without queue buffers the view decodes on the playback thread, as it is handed packets.
+    AllocateQueue();
     const int32_t result = feed.Create();
     setGeometry(0, 0, 0, 0);
     show();
@@ -108,6 +111,10 @@ void CCamera::DestroyViewWindow()
     }
     hide();
     hasWindow = false;
+    if (DecodePool* pool = Pool()) {
+        pool->Forget(this);
+    }
+    FreeQueue();
     feed.Destroy();
 }
 
@@ -118,7 +125,11 @@ void CCamera::OnChannelPacket(void* context, int32_t, const uint8_t* packet, uin
         return;
     }
     if (TavIsVideo(packet)) {
-        view->OnVideoPacket(packet, length);
+        if (DecodePool* pool = view->Pool()) {
+            pool->Submit(view, packet, length);
+        } else {
+            view->DecodeQueued(packet, length);
+        }
     } else if (TavIsAudio(packet)) {
         view->OnAudioPacket(packet, length);
     }
@@ -140,7 +151,12 @@ FeedSettings CCamera::CurrentFeedSettings() const
     return settings;
 }
 
-void CCamera::OnVideoPacket(const uint8_t* packet, uint32_t length)
+DecodePool* CCamera::Pool() const
+{
+    return grid != nullptr && grid->dialog != nullptr ? DecodePoolOf(grid->dialog->Engine()) : nullptr;
+}
+
+void CCamera::DecodeQueued(const uint8_t* packet, uint32_t length)
 {
     const FeedSettings settings = CurrentFeedSettings();
     bool captionChanged = false;

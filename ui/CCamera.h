@@ -1,6 +1,7 @@
 // The window of one camera channel: the channel's pictures below a 20-pixel title bar with the
 // frame's date and time, and the event text over the picture. The playback thread feeds it
-// packets through OnChannelPacket; the user-interface thread paints it and takes its clicks.
+// packets through OnChannelPacket, and its video is decoded on the engine's decode pool; the
+// user-interface thread paints it and takes its clicks.
 //
 // The object outlives its window: the grid makes and destroys the window as the grid's shape
 // changes, while the selection and the sequence state stay with the object.
@@ -13,11 +14,13 @@
 #include <cstdint>
 #include <string>
 
+#include "playback/DecodeQueue.h"
 #include "playback/StepView.h"
 #include "ui/WindowHandle.h"
 #include "video/CameraFeed.h"
 
 class CCameraWindow;
+class DecodePool;
 class MessageWindow;
 class QPainter;
 
@@ -38,14 +41,15 @@ struct OverlayStyle {
     QFont font;
 };
 
-class CCamera : public QWidget, public StepView {
+class CCamera : public QWidget, public StepView, public DecodeQueue {
     Q_OBJECT
 
 public:
     explicit CCamera(QWidget* parent = nullptr);
     ~CCamera() override;
 
-    // Window creation and destruction: the frame buffer and the decoder live with the window.
+    // Window creation and destruction: the frame buffer, the decoder and the queue of packets
+    // waiting for the decode pool live with the window.
     // Create gives 0, or -1 when the frame buffer could not be had (the view then stays empty).
     int32_t CreateViewWindow(CCameraWindow* parentGrid);
     void DestroyViewWindow();
@@ -99,8 +103,11 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
+    // DecodeQueue: one video packet, on a worker of the pool.
+    void DecodeQueued(const uint8_t* packet, uint32_t length) override;
+
 private:
-    void OnVideoPacket(const uint8_t* packet, uint32_t length);
+    DecodePool* Pool() const;
     void OnAudioPacket(const uint8_t* packet, uint32_t length);
     void ReportPosition();
     // Playback thread: the event its stop sets, which ends its waits for the user-interface

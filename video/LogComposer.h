@@ -15,7 +15,8 @@ public:
 
     // Writes the text of item `itemBit` (1 << item number) of the event record into `buffer`,
     // zero-terminated and at most `bufferSize` bytes long; an item without text gives "".
-    // Returns 1 when a text was written, else 0. Safe to call from any one thread at a time.
+    // Returns 1 when a text was written, else 0. Views decoding on different workers call it at the
+    // same time: it keeps no state between calls.
     virtual int32_t ComposeText(const uint8_t* eventData, int32_t dataLength, uint32_t itemBit, char* buffer,
                                 int32_t bufferSize) = 0;
 };

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <cstdlib>
 
+#include "playback/DecodePool.h"
 #include "tests/video/VideoFixtures.h"
 
 TestDialog::TestDialog()
@@ -20,13 +21,21 @@ TestDialog::TestDialog()
 
 TestDialog::~TestDialog()
 {
-    DestroyPlaybackEngine(engine);
+    // As the dialog does: the views no longer find the engine once it is gone.
+    PlaybackEngine* gone = engine;
+    engine = nullptr;
+    DestroyPlaybackEngine(gone);
     grid.Destroy();
 }
 
 void TestDialog::Deliver(CCamera* view, const std::vector<uint8_t>& packet)
 {
     CCamera::OnChannelPacket(view, 1026, packet.data(), static_cast<uint32_t>(packet.size()));
+    // Video decodes on the engine's pool: the delivery is over once its picture is.
+    CameraWindowOwner* owner = view->grid != nullptr ? view->grid->dialog : nullptr;
+    if (DecodePool* pool = owner != nullptr ? DecodePoolOf(owner->Engine()) : nullptr) {
+        pool->WaitIdle();
+    }
 }
 
 QImage Grab(QWidget* widget)

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "Tav/TavPacketUtil.h"
+#include "playback/DecodePool.h"
 #include "playback/PlaybackEngine.h"
 #include "playback/QelSmartHandler.h"
 #include "tools/Commands.h"
@@ -18,7 +19,7 @@
 namespace {
 
 const char kPlayUsage[] =
-    "usage: kvrtool play RECORDING.kvr [--speed 1-5] [--backward] [--decode] [--json]\n"
+    "usage: kvrtool play RECORDING.kvr [--speed 1-5] [--backward] [--decode [--threads N]] [--json]\n"
     "\n"
     "Plays the recording as the player does, paced by the packets' own times, with a counting\n"
     "handler for each channel instead of a window, until playback pauses at the end. Prints,\n"
@@ -33,7 +34,11 @@ const char kPlayUsage[] =
     "               frame-sequence check, then the channel's own decoder, then the view's\n"
     "               size adjustments); the report adds per channel the frames decoded, the\n"
     "               packets the decoder refused, those the sequence check dropped, and the\n"
-    "               width and height of the last frame as the view would show it\n"
+    "               width and height of the last frame as the view would show it. Channels\n"
+    "               decode at the same time on a pool of workers, each channel's packets in\n"
+    "               order, as in the player\n"
+    "  --threads N  the pool's workers, 1 to 64; by default as many as the machine has cores\n"
+    "               (or KVR_DECODE_THREADS)\n"
     "  --json       print one JSON object instead of text\n"
     "\n"
     "Exit status 1 when the recording cannot be opened or reading it failed part way.\n";
@@ -44,6 +49,7 @@ struct PlayArguments {
     bool backward = false;
     bool decode = false;
     bool asJson = false;
+    int32_t threads = 0;   // 0: the pool's own count
 };
 
 // 0 to run, or the exit status.
@@ -69,6 +75,14 @@ int ParseArguments(int argc, char** argv, PlayArguments* arguments)
                 return 2;
             }
             arguments->speedIndex = static_cast<int32_t>(speed);
+        } else if (strcmp(argument, "--threads") == 0 && i + 1 < argc) {
+            char* end = nullptr;
+            const long threads = strtol(argv[++i], &end, 10);
+            if (*end != '\0' || threads < 1 || threads > kMaxDecodeThreads) {
+                fprintf(stderr, "kvrtool play: --threads takes 1 to %d, not '%s'\n", kMaxDecodeThreads, argv[i]);
+                return 2;
+            }
+            arguments->threads = static_cast<int32_t>(threads);
         } else if (argument[0] == '-' || !arguments->mediaPath.empty()) {
             fprintf(stderr, "kvrtool play: unexpected argument '%s'\n%s", argument, kPlayUsage);
             return 2;
@@ -180,7 +194,10 @@ int RunPlayCommand(int argc, char** argv)
         DestroyPlaybackEngine(engine);
         return 1;
     }
-    HeadlessOwner owner(engine->lcid2Callback, arguments.decode);
+    if (arguments.threads > 0 && engine->decodePool != nullptr) {
+        engine->decodePool->Start(arguments.threads);
+    }
+    HeadlessOwner owner(engine->lcid2Callback, arguments.decode, engine->decodePool);
     HeadlessPlayResult result;
     ConnectPlaybackEngine(engine, &owner, &HeadlessPlayEnd, &result);
 
