@@ -24,6 +24,7 @@
 #include "ui/SnapshotImage.h"
 #include "ui/WindowMessage.h"
 #include "video/FrameDecoder.h"
+#include "video/PicturePlacement.h"
 #include "video/SnapshotBmp.h"
 #include "video/SnapshotFile.h"
 #include "video/SnapshotJpeg.h"
@@ -59,11 +60,6 @@ QFont OverlayFont()
         font.setPixelSize(std::max(1, static_cast<int>(std::lround(20.0 * 20.0 / cellHeight))));
     }
     return font;
-}
-
-double TruncateToHundredths(double scale)
-{
-    return std::floor(scale * 100.0) / 100.0;
 }
 
 }  // namespace
@@ -293,53 +289,31 @@ void CCamera::paintEvent(QPaintEvent*)
 
 void CCamera::DrawFrame(QPainter& painter)
 {
-    const int W = width();
-    const int Hc = height();
-    areaWidth = W;
-    areaHeight = Hc - kTitleBarHeight;
-    const int aw = areaWidth.load();
-    const int ah = areaHeight.load();
+    areaWidth = width();
+    areaHeight = height() - kTitleBarHeight;
     const int fw = static_cast<int>(feed.frame.width);
     const int fh = static_cast<int>(feed.frame.height);
-    int x = 0;
-    int y = kTitleBarHeight;
-    int dw = aw;
-    int dh = ah;
-    if (grid != nullptr && grid->naturalSize.load() != 0 && fw != 0 && fh != 0) {
-        double sx = 1.0;
-        double sy = 1.0;
-        if (!(aw > fw && ah > fh)) {
-            sx = TruncateToHundredths(static_cast<double>(aw) / fw);
-            sy = TruncateToHundredths(static_cast<double>(ah) / fh);
-        }
-        if (sx > sy) {
-            dw = static_cast<int>(fw * sy);
-            dh = ah;
-            x = (W - dw + 1) / 2;
-            y = kTitleBarHeight;
-        } else if (sx < sy) {
-            dh = static_cast<int>(fh * sx);
-            dw = aw;
-            x = 0;
-            y = (Hc - dh + kTitleBarHeight) / 2;
-        } else {
-            if (aw > fw) {
-                dw = fw;
-                dh = fh;
-            } else {
-                dw = aw;
-                dh = ah;
-            }
-            x = (W - dw + 1) / 2;
-            y = (Hc - dh + kTitleBarHeight) / 2;
-        }
-    }
+    const bool naturalSize = grid != nullptr && grid->naturalSize.load() != 0;
+    const PicturePlace place = PlacePicture(areaWidth.load(), areaHeight.load(), kTitleBarHeight, fw, fh, naturalSize);
+    const int x = place.x;
+    const int y = place.y;
+    const int dw = place.width;
+    const int dh = place.height;
     imageRect = FromEdges(x, y, x + dw, y + dh);
     if (feed.hasFrame.load() == 0 || feed.frame.pixels == nullptr || fw <= 0 || fh <= 0 || dw <= 0 || dh <= 0 ||
         !FrameSizeFits(feed.frame.width, feed.frame.height)) {
         return;
     }
-    // The frame's own rows, packed at width x 3 bytes, seen in place.
+    const DecodedFrame& shown = feed.shown;
+    if (feed.shownReady && static_cast<int>(shown.width) == dw && static_cast<int>(shown.height) == dh) {
+        // Converted to this size where it was decoded: only copied here.
+        const QImage picture(shown.pixels, dw, dh, static_cast<qsizetype>(dw) * 3, QImage::Format_BGR888);
+        painter.drawImage(QPoint(x, y), picture);
+        return;
+    }
+    // The view has just changed size (or the picture could not be converted): the frame is scaled
+    // here until the next picture comes at the new size. Its own rows, packed at width x 3 bytes,
+    // seen in place.
     const QImage picture(feed.frame.pixels, fw, fh, static_cast<qsizetype>(fw) * 3, QImage::Format_BGR888);
     const bool topDown = feed.frame.codec == kVideoCodecMpeg4 || feed.frame.codec == kVideoCodecH264;
     painter.save();

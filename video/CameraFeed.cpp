@@ -11,6 +11,7 @@
 #include "video/FrameAdjustments.h"
 #include "video/FrameDecoder.h"
 #include "video/LogComposer.h"
+#include "video/PicturePlacement.h"
 
 namespace {
 
@@ -63,6 +64,11 @@ int32_t CameraFeed::Create(bool clearPixels)
     if (decoder == nullptr || !AllocateFramePixels(&frame)) {
         return -1;
     }
+    // Without it the view scales the frame as it paints.
+    if (shown.pixels == nullptr) {
+        AllocateFramePixels(&shown);
+    }
+    shownReady = false;
     drawnBytes = 0;
     stepDecoderRecord = -1;
     if (clearPixels) {
@@ -78,6 +84,9 @@ void CameraFeed::Destroy()
     DestroyFrameDecoder(decoder);
     decoder = nullptr;
     FreeFramePixels(&frame);
+    FreeFramePixels(&shown);
+    FreePictureScaler(&shownScaler);
+    shownReady = false;
     drawnBytes = 0;
     hasFrame = 0;
     DropHeldPictures();
@@ -170,6 +179,7 @@ void CameraFeed::Reset()
         ClearDrawnPixels(frame.pixels, drawnBytes);
     }
     drawnBytes = 0;
+    shownReady = false;
     caption[0] = '\0';
     overlayText.clear();
     DropHeldPictures();
@@ -242,8 +252,28 @@ void CameraFeed::FinishPicture(const uint8_t* packet, int32_t decodeResult, cons
     AdjustFrameForView(&frame, TavGetOptionMask(packet), settings.naturalSize, settings.areaWidth,
                        settings.areaHeight);
     NoteDrawnBytes();
+    ConvertShownPicture(settings);
     *captionChanged = FormatPacketCaption(packet, caption, sizeof caption);
     hasFrame = 1;
+}
+
+void CameraFeed::ConvertShownPicture(const FeedSettings& settings)
+{
+    shownReady = false;
+    if (shown.pixels == nullptr || settings.areaWidth == 0 || settings.areaHeight == 0 ||
+        !FrameSizeFits(frame.width, frame.height)) {
+        return;
+    }
+    const PicturePlace place =
+        PlacePicture(static_cast<int32_t>(std::min<uint32_t>(settings.areaWidth, INT32_MAX)),
+                     static_cast<int32_t>(std::min<uint32_t>(settings.areaHeight, INT32_MAX)), 0,
+                     static_cast<int32_t>(frame.width), static_cast<int32_t>(frame.height), settings.naturalSize);
+    if (place.width <= 0 || place.height <= 0) {
+        return;
+    }
+    const bool bottomUp = frame.codec != kVideoCodecMpeg4 && frame.codec != kVideoCodecH264;
+    shownReady = ScalePicture(&shownScaler, frame, bottomUp, static_cast<uint32_t>(place.width),
+                              static_cast<uint32_t>(place.height), &shown) == 0;
 }
 
 int32_t CameraFeed::StepDecoderRecord(int32_t keyRecord)

@@ -3,7 +3,11 @@
 // the event text drawn over the picture and the date and time caption. The player's views,
 // kvrtool and the tests all run this one class, so headless runs exercise the player's code.
 //
-// The frame buffer and the decoder are made by Create and freed by Destroy (or the destructor).
+// Besides the frame at its own size (what snapshots and exports take), each picture is converted
+// once, where it was decoded, to the size the view draws it at (`shown`), so painting copies pixels
+// instead of scaling them on the user-interface thread.
+//
+// The frame buffers and the decoder are made by Create and freed by Destroy (or the destructor).
 // `lock` guards the decoder, the frame, the sequence, the overlay text and the caption between
 // the thread that feeds packets and the thread that paints or saves them.
 #pragma once
@@ -17,6 +21,7 @@
 #include "recording/CaptionText.h"
 #include "video/DecodedFrame.h"
 #include "video/GroupPictureCache.h"
+#include "video/PictureScaler.h"
 
 class LogComposer;
 struct ComposerLayout;
@@ -86,6 +91,10 @@ public:
 
     std::recursive_mutex lock;
     DecodedFrame frame;
+    // The frame at the size the view draws it, top row first; valid while `shownReady`. Painting
+    // uses it when its size is that of the place the picture is drawn at.
+    DecodedFrame shown;
+    bool shownReady = false;
     int32_t lastSequence = -1;   // -1: waiting for a key frame
     std::string overlayText;
     char caption[kCaptionCapacity] = {};
@@ -97,8 +106,10 @@ private:
     void NoteDrawnBytes();
     void FinishPicture(const uint8_t* packet, int32_t decodeResult, const FeedSettings& settings,
                        bool* captionChanged);
+    void ConvertShownPicture(const FeedSettings& settings);
 
     FrameDecoder* decoder = nullptr;
+    PictureScaler shownScaler;
     size_t drawnBytes = 0;   // pixels written since the buffer was last cleared
     // Where steps left the decoder: the record and its group's key frame; -1 after normal play.
     int32_t stepDecoderRecord = -1;

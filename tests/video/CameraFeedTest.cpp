@@ -239,3 +239,63 @@ TEST(CaptionText, ReadsTheTimeBackFromACaption)
         EXPECT_EQ(CaptionWallClock(wrong), -1) << wrong;
     }
 }
+
+// The picture at the size the view draws it is the frame, upright, averaged over the blocks each
+// shown pixel covers (the conversion rounds to within a step or two), at the place painting uses.
+TEST_F(CameraFeedTest, EachPictureIsAlsoConvertedUprightToTheSizeItIsDrawnAt)
+{
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> packet;
+        bool naturalSize;
+        uint32_t areaWidth, areaHeight;
+        uint32_t shownWidth, shownHeight;
+    };
+    const Case cases[] = {
+        {"JPEG, stored bottom row first, stretched", JpegPacketOf(64, 48, 3), false, 16, 12, 16, 12},
+        {"H.264 stretched", StreamPacketsOf(kVideoCodecH264, 64, 48, 1, 1)[0], false, 32, 24, 32, 24},
+        {"MPEG-4 at its natural size, never enlarged", StreamPacketsOf(kVideoCodecMpeg4, 64, 48, 1, 1)[0], true, 200,
+         100, 64, 48},
+        {"JPEG at its natural size, kept in proportion", JpegPacketOf(64, 48, 5), true, 32, 40, 32, 24},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        settings.naturalSize = c.naturalSize;
+        settings.areaWidth = c.areaWidth;
+        settings.areaHeight = c.areaHeight;
+        ASSERT_EQ(Take(c.packet), kDecodeOk);
+        ASSERT_TRUE(feed.shownReady);
+        ASSERT_EQ(feed.shown.width, c.shownWidth);
+        ASSERT_EQ(feed.shown.height, c.shownHeight);
+        const uint32_t fw = feed.frame.width;
+        const uint32_t fh = feed.frame.height;
+        const bool bottomUp = feed.frame.codec == kVideoCodecJpeg;
+        const uint32_t bw = fw / c.shownWidth;
+        const uint32_t bh = fh / c.shownHeight;
+        int32_t worst = 0;
+        for (uint32_t y = 0; y < c.shownHeight; ++y) {
+            for (uint32_t x = 0; x < c.shownWidth; ++x) {
+                for (uint32_t k = 0; k < 3; ++k) {
+                    uint32_t sum = 0;
+                    for (uint32_t sy = y * bh; sy < (y + 1) * bh; ++sy) {
+                        const uint32_t row = bottomUp ? fh - 1 - sy : sy;
+                        for (uint32_t sx = x * bw; sx < (x + 1) * bw; ++sx) {
+                            sum += feed.frame.pixels[(row * fw + sx) * 3 + k];
+                        }
+                    }
+                    const int32_t expected = static_cast<int32_t>((sum + bw * bh / 2) / (bw * bh));
+                    const int32_t got = feed.shown.pixels[(y * c.shownWidth + x) * 3 + k];
+                    worst = std::max(worst, std::abs(got - expected));
+                }
+            }
+        }
+        EXPECT_LE(worst, 2);
+    }
+    // Until the view has painted once, it has no size: nothing is converted.
+    CameraFeed unpainted;
+    ASSERT_EQ(unpainted.Create(), 0);
+    bool captionChanged = false;
+    const std::vector<uint8_t> packet = JpegPacketOf(64, 48, 1);
+    unpainted.TakeVideo(packet.data(), static_cast<uint32_t>(packet.size()), FeedSettings{}, &captionChanged);
+    EXPECT_FALSE(unpainted.shownReady);
+}
