@@ -48,10 +48,11 @@ public:
         bool changed = false;
         return feed.StepShowHeld(record, packet, length, FeedSettings{}, &changed);
     }
-    int32_t DecodeStep(int32_t key, int32_t record, int32_t target, const uint8_t* packet, uint32_t length) override
+    int32_t DecodeStep(int32_t key, int32_t record, int32_t target, const uint8_t* packet, uint32_t length,
+                       bool keep) override
     {
         bool changed = false;
-        return feed.StepDecode(key, record, target, packet, length, FeedSettings{}, &changed);
+        return feed.StepDecode(key, record, target, packet, length, FeedSettings{}, &changed, keep);
     }
     int32_t StepDecoderRecord(int32_t key) override { return feed.StepDecoderRecord(key); }
     void DropHeld() override { feed.DropHeldPictures(); }

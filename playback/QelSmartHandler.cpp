@@ -226,18 +226,20 @@ int32_t QelSmartHandler::ExactStep(const NavigationRequest& request)
     }
     // Set before the picture is shown: the view reports it as the position.
     currentIndex.store(target, kRelaxed);
-    const int32_t result = ShowExactRecord(view, request.viewIndex, target);
+    const int32_t result = ShowExactRecord(view, request.viewIndex, target, true);
     view->ShowDimmed(false);
     return result;
 }
 
-int32_t QelSmartHandler::ShowExactRecord(StepView* view, int32_t viewIndex, int32_t target)
+int32_t QelSmartHandler::ShowExactRecord(StepView* view, int32_t viewIndex, int32_t target, bool keep)
 {
     // Only one view at a time keeps decoded pictures: the memory stays one budget in all.
-    if (lastStepView != nullptr && lastStepView != view) {
+    if (keep && lastStepView != nullptr && lastStepView != view) {
         lastStepView->DropHeld();
     }
-    lastStepView = view;
+    if (keep) {
+        lastStepView = view;
+    }
     const int32_t channel = mediaFileMng.channels[viewIndex];
     int32_t result = mediaFileMng.ReadAt(target, packetBuffer);
     if (result <= 0) {
@@ -272,12 +274,12 @@ int32_t QelSmartHandler::ShowExactRecord(StepView* view, int32_t viewIndex, int3
                 break;
             }
             readCount.store(readCount.load(kRelaxed) + 1, kRelaxed);
-            view->DecodeStep(key, group.records[i], target, packetBuffer, static_cast<uint32_t>(length));
+            view->DecodeStep(key, group.records[i], target, packetBuffer, static_cast<uint32_t>(length), keep);
         }
         // The target read last, so the recording stands where a seek to it would leave it.
         result = mediaFileMng.ReadAt(target, packetBuffer);
         if (walked == 0 && result > 0) {
-            view->DecodeStep(key, target, target, packetBuffer, static_cast<uint32_t>(result));
+            view->DecodeStep(key, target, target, packetBuffer, static_cast<uint32_t>(result), keep);
         }
     } else {
         // No key frame within reach: the picture stays, the position follows the step.
@@ -348,7 +350,9 @@ int32_t QelSmartHandler::SyncSeek(const NavigationRequest& request)
         if (shown >= 0 && shown == shownRecords[i]) {
             // The view shows that picture already (a drag within one group): nothing to decode.
         } else if (shown >= 0 && request.exact && view != nullptr) {
-            result = ShowExactRecord(view, i, shown);
+            // Pictures on the way are not kept: a step that follows decodes its group afresh, while
+            // keeping them would take and give back the memory of a group for every view.
+            result = ShowExactRecord(view, i, shown, false);
         } else if (shown >= 0) {
             // Delivered as a plain seek delivers a key frame.
             result = mediaFileMng.ReadAt(shown, packetBuffer);

@@ -100,8 +100,9 @@ private:
     // The pending request, then the settings a spec step leaves; the read result, as a read gives it.
     int32_t Navigate(int32_t previousResult);
     int32_t ExactStep(const NavigationRequest& request);
-    // Shows record `target` of the channel at `viewIndex` on `view`, decoded from its key frame.
-    int32_t ShowExactRecord(StepView* view, int32_t viewIndex, int32_t target);
+    // Shows record `target` of the channel at `viewIndex` on `view`, decoded from its key frame;
+    // with `keep`, the view keeps the pictures decoded on the way for the steps that follow.
+    int32_t ShowExactRecord(StepView* view, int32_t viewIndex, int32_t target, bool keep);
     int32_t SyncSeek(const NavigationRequest& request);
     // A stop, or a newer request than the one being carried out: a seek over many views gives up
     // between two views rather than finish what nobody waits for.

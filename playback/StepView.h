@@ -15,9 +15,11 @@ public:
     // the view does not hold it.
     virtual bool ShowHeld(int32_t record, const uint8_t* packet, uint32_t length) = 0;
     // Decodes the packet of `record`, a picture of the group whose key frame is `keyRecord`, on the
-    // way to `targetRecord`, and keeps its picture; the target's picture is shown. The decode's result.
+    // way to `targetRecord`, and keeps its picture (with `keep`: steps keep them, a seek over every
+    // view does not, as only one view's pictures would stay); the target's picture is shown. The
+    // decode's result.
     virtual int32_t DecodeStep(int32_t keyRecord, int32_t record, int32_t targetRecord, const uint8_t* packet,
-                               uint32_t length) = 0;
+                               uint32_t length, bool keep) = 0;
     // The record the view's decoder stands at after the steps of the group of `keyRecord`; -1 when it
     // stands elsewhere (another group, or a packet of normal play came since).
     virtual int32_t StepDecoderRecord(int32_t keyRecord) = 0;

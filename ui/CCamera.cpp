@@ -225,11 +225,11 @@ bool CCamera::ShowHeld(int32_t record, const uint8_t* packet, uint32_t length)
 }
 
 int32_t CCamera::DecodeStep(int32_t keyRecord, int32_t record, int32_t targetRecord, const uint8_t* packet,
-                            uint32_t length)
+                            uint32_t length, bool keep)
 {
     bool captionChanged = false;
     const int32_t result =
-        feed.StepDecode(keyRecord, record, targetRecord, packet, length, CurrentFeedSettings(), &captionChanged);
+        feed.StepDecode(keyRecord, record, targetRecord, packet, length, CurrentFeedSettings(), &captionChanged, keep);
     if (record == targetRecord && result != kFeedNoFrameBuffer) {
         stepReportPending = stepReportPending || captionChanged;
         if (result != kDecodeRejected) {

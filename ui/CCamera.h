@@ -69,7 +69,7 @@ public:
     void EndStep() override;
     bool ShowHeld(int32_t record, const uint8_t* packet, uint32_t length) override;
     int32_t DecodeStep(int32_t keyRecord, int32_t record, int32_t targetRecord, const uint8_t* packet,
-                       uint32_t length) override;
+                       uint32_t length, bool keep) override;
     int32_t StepDecoderRecord(int32_t keyRecord) override { return feed.StepDecoderRecord(keyRecord); }
     void DropHeld() override { feed.DropHeldPictures(); }
     void ShowDimmed(bool dimmed) override;

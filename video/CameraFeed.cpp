@@ -70,6 +70,7 @@ int32_t CameraFeed::Create(bool clearPixels)
     }
     shownReady = false;
     drawnBytes = 0;
+    frameIsDecoderPicture = false;
     stepDecoderRecord = -1;
     if (clearPixels) {
         memset(frame.pixels, 0, kFramePixelCapacity);
@@ -119,7 +120,7 @@ int32_t CameraFeed::TakeVideo(const uint8_t* packet, uint32_t length, const Feed
         return kFeedPacketDropped;
     }
     stepDecoderRecord = -1;   // normal play moves the decoder on
-    const int32_t result = DecodeVideoPacket(packet, length, decoder, &frame);
+    const int32_t result = Decode(packet, length);
     NoteDrawnBytes();
     FinishPicture(packet, result, settings, captionChanged);
     return result;
@@ -180,6 +181,7 @@ void CameraFeed::Reset()
     }
     drawnBytes = 0;
     shownReady = false;
+    frameIsDecoderPicture = false;
     caption[0] = '\0';
     overlayText.clear();
     DropHeldPictures();
@@ -203,6 +205,18 @@ std::string CameraFeed::OverlayText()
     return overlayText;
 }
 
+int32_t CameraFeed::Decode(const uint8_t* packet, uint32_t length)
+{
+    const uint64_t before = StreamPicturesConverted(decoder);
+    const int32_t result = DecodeVideoPacket(packet, length, decoder, &frame);
+    if (StreamPicturesConverted(decoder) != before) {
+        frameIsDecoderPicture = result == kDecodeOk;
+    } else if (result != kDecodeOk || TavIsJpeg(packet)) {
+        frameIsDecoderPicture = false;   // JPEG wrote the frame, or a failure may have
+    }
+    return result;
+}
+
 bool CameraFeed::StepShowHeld(int32_t record, const uint8_t* packet, uint32_t, const FeedSettings& settings,
                               bool* captionChanged)
 {
@@ -211,6 +225,7 @@ bool CameraFeed::StepShowHeld(int32_t record, const uint8_t* packet, uint32_t, c
     if (!Ready() || !heldPictures.Take(record, &frame)) {
         return false;
     }
+    frameIsDecoderPicture = false;
     NoteDrawnBytes();
     // The decoder stands elsewhere: normal play that follows waits for a key frame rather than
     // decode on top of the wrong picture.
@@ -220,18 +235,18 @@ bool CameraFeed::StepShowHeld(int32_t record, const uint8_t* packet, uint32_t, c
 }
 
 int32_t CameraFeed::StepDecode(int32_t keyRecord, int32_t record, int32_t targetRecord, const uint8_t* packet,
-                               uint32_t length, const FeedSettings& settings, bool* captionChanged)
+                               uint32_t length, const FeedSettings& settings, bool* captionChanged, bool keep)
 {
     *captionChanged = false;
     std::lock_guard<std::recursive_mutex> guard(lock);
     if (!Ready()) {
         return kFeedNoFrameBuffer;
     }
-    const int32_t result = DecodeVideoPacket(packet, length, decoder, &frame);
+    const int32_t result = Decode(packet, length);
     NoteDrawnBytes();
     stepDecoderRecord = result >= 0 ? record : -1;
     stepDecoderKey = keyRecord;
-    if (result >= 0) {
+    if (result >= 0 && keep) {
         heldPictures.Put(keyRecord, record, targetRecord, frame);
     }
     if (record == targetRecord) {
@@ -249,15 +264,19 @@ void CameraFeed::FinishPicture(const uint8_t* packet, int32_t decodeResult, cons
     if (decodeResult >= 0) {
         ComposeOverlayText(packet, settings);
     }
-    AdjustFrameForView(&frame, TavGetOptionMask(packet), settings.naturalSize, settings.areaWidth,
-                       settings.areaHeight);
+    const uint32_t decodedWidth = frame.width;
+    const uint32_t decodedHeight = frame.height;
+    const uint16_t optionMask = TavGetOptionMask(packet);
+    AdjustFrameForView(&frame, optionMask, settings.naturalSize, settings.areaWidth, settings.areaHeight);
     NoteDrawnBytes();
-    ConvertShownPicture(settings);
+    constexpr uint16_t kFieldStacked = 0x8000;
+    ConvertShownPicture(settings, (optionMask & kFieldStacked) != 0 || frame.width != decodedWidth ||
+                                      frame.height != decodedHeight);
     *captionChanged = FormatPacketCaption(packet, caption, sizeof caption);
     hasFrame = 1;
 }
 
-void CameraFeed::ConvertShownPicture(const FeedSettings& settings)
+void CameraFeed::ConvertShownPicture(const FeedSettings& settings, bool adjusted)
 {
     shownReady = false;
     if (shown.pixels == nullptr || settings.areaWidth == 0 || settings.areaHeight == 0 ||
@@ -271,9 +290,14 @@ void CameraFeed::ConvertShownPicture(const FeedSettings& settings)
     if (place.width <= 0 || place.height <= 0) {
         return;
     }
+    const auto width = static_cast<uint32_t>(place.width);
+    const auto height = static_cast<uint32_t>(place.height);
+    if (frameIsDecoderPicture && !adjusted && ConvertDecodedPicture(decoder, width, height, &shown) == 0) {
+        shownReady = true;
+        return;
+    }
     const bool bottomUp = frame.codec != kVideoCodecMpeg4 && frame.codec != kVideoCodecH264;
-    shownReady = ScalePicture(&shownScaler, frame, bottomUp, static_cast<uint32_t>(place.width),
-                              static_cast<uint32_t>(place.height), &shown) == 0;
+    shownReady = ScalePicture(&shownScaler, frame, bottomUp, width, height, &shown) == 0;
 }
 
 int32_t CameraFeed::StepDecoderRecord(int32_t keyRecord)

@@ -78,10 +78,11 @@ public:
     // it is not held.
     bool StepShowHeld(int32_t record, const uint8_t* packet, uint32_t length, const FeedSettings& settings,
                       bool* captionChanged);
-    // Decodes a picture of the group of `keyRecord` on the way to `targetRecord` and holds it; the
-    // target is shown like a packet of normal play. The decode's result, or kFeedNoFrameBuffer.
+    // Decodes a picture of the group of `keyRecord` on the way to `targetRecord` and holds it (unless
+    // not `keep`); the target is shown like a packet of normal play. The decode's result, or
+    // kFeedNoFrameBuffer.
     int32_t StepDecode(int32_t keyRecord, int32_t record, int32_t targetRecord, const uint8_t* packet, uint32_t length,
-                       const FeedSettings& settings, bool* captionChanged);
+                       const FeedSettings& settings, bool* captionChanged, bool keep = true);
     // The record the decoder stands at after steps in the group of `keyRecord`, else -1.
     int32_t StepDecoderRecord(int32_t keyRecord);
     // Frees the held pictures.
@@ -106,10 +107,14 @@ private:
     void NoteDrawnBytes();
     void FinishPicture(const uint8_t* packet, int32_t decodeResult, const FeedSettings& settings,
                        bool* captionChanged);
-    void ConvertShownPicture(const FeedSettings& settings);
+    void ConvertShownPicture(const FeedSettings& settings, bool adjusted);
+    int32_t Decode(const uint8_t* packet, uint32_t length);
 
     FrameDecoder* decoder = nullptr;
     PictureScaler shownScaler;
+    // The frame holds the stream decoder's last picture as it gave it: the display-size picture is
+    // then converted from the decoder's own planes, the cheaper way.
+    bool frameIsDecoderPicture = false;
     size_t drawnBytes = 0;   // pixels written since the buffer was last cleared
     // Where steps left the decoder: the record and its group's key frame; -1 after normal play.
     int32_t stepDecoderRecord = -1;

@@ -138,3 +138,20 @@ int32_t DecodeVideoPacket(const uint8_t* packet, uint32_t totalLength, FrameDeco
     }
     return DecodeStreamPacket(packet, decoder, frame, codec);
 }
+
+int32_t ConvertDecodedPicture(FrameDecoder* decoder, uint32_t width, uint32_t height, DecodedFrame* to)
+{
+    if (decoder == nullptr || !IsStreamCodec(decoder->activeCodec) || decoder->streamDecoder == nullptr) {
+        return -1;
+    }
+    const int32_t result = ConvertLastPicture(decoder->streamDecoder, width, height, to);
+    if (result == 0) {
+        to->codec = decoder->activeCodec;
+    }
+    return result;
+}
+
+uint64_t StreamPicturesConverted(const FrameDecoder* decoder)
+{
+    return decoder != nullptr && decoder->streamDecoder != nullptr ? decoder->streamDecoder->picturesConverted : 0;
+}

@@ -32,3 +32,11 @@ void DestroyFrameDecoder(FrameDecoder* decoder);
 // `packet` is the whole packet, header first, `totalLength` its length. Sets the frame's codec
 // before decoding; for the stream codecs a packet that yields no picture still succeeds.
 int32_t DecodeVideoPacket(const uint8_t* packet, uint32_t totalLength, FrameDecoder* decoder, DecodedFrame* frame);
+
+// The stream decoder's last picture (the one its last good decode left in the frame) converted
+// straight from its own planes to `width` x `height`, top row first. -1 when the decoder alive is
+// not a stream decoder or has no picture: the caller converts the frame instead.
+int32_t ConvertDecodedPicture(FrameDecoder* decoder, uint32_t width, uint32_t height, DecodedFrame* to);
+// Pictures the stream decoder has written into a frame: a change across a decode tells that the
+// frame now holds the decoder's last picture.
+uint64_t StreamPicturesConverted(const FrameDecoder* decoder);

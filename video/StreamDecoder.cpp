@@ -29,6 +29,7 @@ void FreeRecords(StreamDecoder* decoder)
 {
     av_packet_free(&decoder->packet);
     av_frame_free(&decoder->decoded);
+    av_frame_free(&decoder->lastPicture);
     av_free(decoder->input);
     decoder->input = nullptr;
 }
@@ -78,10 +79,13 @@ int32_t ReceivePictures(StreamDecoder* decoder, DecodedFrame* frame)
             return -1;
         }
         const int32_t converted = ConvertPicture(decoder, decoder->decoded, frame);
-        av_frame_unref(decoder->decoded);
+        av_frame_unref(decoder->lastPicture);
         if (converted != 0) {
+            av_frame_unref(decoder->decoded);
             return -1;
         }
+        av_frame_move_ref(decoder->lastPicture, decoder->decoded);
+        ++decoder->picturesConverted;
     }
 }
 
@@ -115,9 +119,10 @@ int32_t OpenStreamDecoder(StreamDecoder* decoder, VideoCodecId codec)
     decoder->picture = new (std::nothrow) PictureDescriptor{};
     decoder->packet = av_packet_alloc();
     decoder->decoded = av_frame_alloc();
+    decoder->lastPicture = av_frame_alloc();
     decoder->input = static_cast<uint8_t*>(av_mallocz(kStreamInputCapacity + AV_INPUT_BUFFER_PADDING_SIZE));
     if (decoder->picture == nullptr || decoder->packet == nullptr || decoder->decoded == nullptr ||
-        decoder->input == nullptr) {
+        decoder->lastPicture == nullptr || decoder->input == nullptr) {
         return FailOpening(decoder, "AVPicture malloc failed\n");
     }
     // No truncated-input mode: every packet carries one whole picture, and in that mode the
@@ -146,6 +151,33 @@ void CloseStreamDecoder(StreamDecoder* decoder)
     FreeRecords(decoder);
     sws_freeContext(decoder->scaler);
     decoder->scaler = nullptr;
+    sws_freeContext(decoder->shownScaler);
+    decoder->shownScaler = nullptr;
+}
+
+int32_t ConvertLastPicture(StreamDecoder* decoder, uint32_t width, uint32_t height, DecodedFrame* to)
+{
+    const AVFrame* source = decoder->lastPicture;
+    if (!decoder->opened || source == nullptr || source->data[0] == nullptr || to->pixels == nullptr ||
+        width == 0 || height == 0 || !FrameSizeFits(width, height)) {
+        return -1;
+    }
+    decoder->shownScaler = sws_getCachedContext(decoder->shownScaler, source->width, source->height,
+                                                static_cast<AVPixelFormat>(source->format), static_cast<int>(width),
+                                                static_cast<int>(height), AV_PIX_FMT_BGR24, SWS_AREA, nullptr, nullptr,
+                                                nullptr);
+    if (decoder->shownScaler == nullptr) {
+        return -1;
+    }
+    uint8_t* target[4] = {to->pixels, nullptr, nullptr, nullptr};
+    const int targetStride[4] = {static_cast<int>(width) * 3, 0, 0, 0};
+    if (sws_scale(decoder->shownScaler, source->data, source->linesize, 0, source->height, target, targetStride) !=
+        static_cast<int>(height)) {
+        return -1;
+    }
+    to->width = width;
+    to->height = height;
+    return 0;
 }
 
 int32_t DecodeAndConvert(StreamDecoder* decoder, const uint8_t* data, int32_t size, DecodedFrame* frame)

@@ -30,6 +30,11 @@ struct StreamDecoder {
     AVPacket* packet = nullptr;
     AVFrame* decoded = nullptr;
     uint8_t* input = nullptr;
+    // The last picture converted into the frame, in the decoder's own planes, and the conversion
+    // of it to the size a view draws it at.
+    AVFrame* lastPicture = nullptr;
+    SwsContext* shownScaler = nullptr;
+    uint64_t picturesConverted = 0;   // into the frame, since the decoder was made
 };
 
 StreamDecoder* CreateStreamDecoder();
@@ -45,6 +50,11 @@ void CloseStreamDecoder(StreamDecoder* decoder);
 // the last one stays. Sets the frame's size from the context. 0, or -1 on failure (the frame's
 // size then stays as it was). A decoder that is not open is never used: -1.
 int32_t DecodeAndConvert(StreamDecoder* decoder, const uint8_t* data, int32_t size, DecodedFrame* frame);
+
+// Converts the last picture DecodeAndConvert wrote into the frame, from the decoder's own planes,
+// to `width` x `height` packed BGR, top row first, area-averaged, into `to`. 0, or -1 when there
+// is no such picture or a size does not fit a frame buffer.
+int32_t ConvertLastPicture(StreamDecoder* decoder, uint32_t width, uint32_t height, DecodedFrame* to);
 
 // The payloads a stream decoder takes at the most (the playback loop's packet buffer).
 constexpr int32_t kStreamInputCapacity = 512000;
