@@ -139,9 +139,10 @@ void DecodePool::WorkerLoop(size_t worker)
     }
 }
 
-void DecodePool::DropQueued()
+int32_t DecodePool::DropQueued()
 {
     std::unique_lock<std::mutex> guard(lock);
+    const int32_t queuedBefore = packetsQueued;
     while (firstListed != nullptr) {
         DecodeQueue* queue = firstListed;
         packetsQueued -= queue->count;
@@ -154,8 +155,10 @@ void DecodePool::DropQueued()
             queue->count = 1;
         }
     }
+    const int32_t dropped = queuedBefore - packetsQueued;
     workDone.notify_all();
     workDone.wait(guard, [this] { return decodesUnderWay == 0; });
+    return dropped;
 }
 
 void DecodePool::WaitIdle()

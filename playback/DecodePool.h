@@ -35,8 +35,8 @@ public:
     // Copies the packet into the queue, waiting while the queue is full. Without workers, for a queue
     // without buffers, or for a packet longer than a slot, the packet is decoded here and now.
     void Submit(DecodeQueue* queue, const uint8_t* packet, uint32_t length);
-    // Drops every packet no worker has begun and waits for those being decoded.
-    void DropQueued();
+    // Drops every packet no worker has begun and waits for those being decoded; how many it dropped.
+    int32_t DropQueued();
     // Waits until every packet handed over has been decoded.
     void WaitIdle();
     // Drops the queue's packets and waits for its decode under way: the pool then holds nothing of

@@ -115,8 +115,9 @@ int32_t QelSmartHandler::Run(QelSmartControlThread* control)
 
 void QelSmartHandler::DropQueuedPictures()
 {
-    if (decodePool != nullptr) {
-        decodePool->DropQueued();
+    if (decodePool != nullptr && decodePool->DropQueued() > 0) {
+        // Some view was handed a picture it will not show: none is taken to show what it was handed.
+        std::fill(std::begin(shownRecords), std::end(shownRecords), -1);
     }
 }
 
