@@ -239,17 +239,35 @@ void BenchFastest(const std::string& media, int64_t records, int channels, const
     printf("  resident: %.1f MB\n", ResidentKilobytes() / 1024.0);
 }
 
-void BenchNormal(const std::string& media, double span)
+void BenchNormal(const std::string& media, double span, const char* what)
 {
     Player player;
     const uint32_t pauses = player.Control()->workerPauses.load();
+    const auto cpuBefore = ThreadCpuSeconds();
     QElapsedTimer clock;
     clock.start();
     player.dlg.OpenRecording(media);
     RunUntil([&] { return WaitForWorkerPause(*player.Control(), pauses, 0) != kWorkerStillBusy; }, 600000);
     const double seconds = clock.nsecsElapsed() / 1e9;
-    printf("Normal: %.2f s of recording played in %.2f s: %.3f recording seconds a wall second\n", span, seconds,
-           span / seconds);
+    const auto cpuAfter = ThreadCpuSeconds();
+    const long ui = getpid();
+    printf("Normal, %s: %.2f s of recording played in %.2f s: %.3f recording seconds a wall second; "
+           "user-interface thread %.0f %% of a core\n",
+           what, span, seconds, span / seconds, (CpuOf(cpuAfter, ui) - CpuOf(cpuBefore, ui)) / seconds * 100);
+}
+
+// Nine full-HD cameras: headless decoding on one worker and on two, then the window at Normal.
+void BenchFullHd(const std::string& directory)
+{
+    constexpr uint32_t kFullHdFrames = 6 * kFps;
+    const std::string nine = directory + "/player-fullhd9.kvr";
+    WriteRecording(nine, EncodeStream(kFullHdFrames, kVideoCodecH264, 1920, 1080), 9);
+    const double one = KvrtoolPlaySeconds(KVRTOOL_PATH, nine, "--decode --speed 5 --threads 1");
+    const double two = KvrtoolPlaySeconds(KVRTOOL_PATH, nine, "--decode --speed 5 --threads 2");
+    const double frames = kFullHdFrames * 9.0;
+    printf("Headless, 9 1080p H.264 channels: %.0f frames a second on 1 worker, %.0f on 2 (%.2fx)\n",
+           one > 0 ? frames / one : 0.0, two > 0 ? frames / two : 0.0, two > 0 ? one / two : 0.0);
+    BenchNormal(nine, (kFullHdFrames - 1) / static_cast<double>(kFps), "9 1080p H.264 channels");
 }
 
 // Drags the thumb over `positions` (records), each move waiting until the worker has shown it and,
@@ -362,7 +380,7 @@ int main(int argc, char** argv)
     const std::string one = directory + "/player1.kvr";
     WriteRecording(sixteen, stream, kChannels);
     WriteRecording(one, stream, 1);
-    // KVR_BENCH_PART=fastest, drag, release or normal runs that part alone.
+    // KVR_BENCH_PART=fastest, drag, release, normal or fullhd runs that part alone.
     const char* part = getenv("KVR_BENCH_PART");
     auto runs = [part](const char* name) { return part == nullptr || strcmp(part, name) == 0; };
     if (runs("fastest")) {
@@ -381,7 +399,10 @@ int main(int argc, char** argv)
         BenchSyncSeek(sixteen, frames, kChannels);
     }
     if (runs("normal")) {
-        BenchNormal(sixteen, (frames - 1) / static_cast<double>(kFps));
+        BenchNormal(sixteen, (frames - 1) / static_cast<double>(kFps), "16 D1 H.264 channels");
+    }
+    if (runs("fullhd")) {
+        BenchFullHd(directory);
     }
     return 0;
 }
