@@ -120,7 +120,7 @@ int32_t CameraFeed::TakeVideo(const uint8_t* packet, uint32_t length, const Feed
         return kFeedPacketDropped;
     }
     stepDecoderRecord = -1;   // normal play moves the decoder on
-    const int32_t result = Decode(packet, length);
+    const int32_t result = Decode(packet, length, true);
     NoteDrawnBytes();
     FinishPicture(packet, result, settings, captionChanged);
     return result;
@@ -205,14 +205,16 @@ std::string CameraFeed::OverlayText()
     return overlayText;
 }
 
-int32_t CameraFeed::Decode(const uint8_t* packet, uint32_t length)
+int32_t CameraFeed::Decode(const uint8_t* packet, uint32_t length, bool convert)
 {
-    const uint64_t before = StreamPicturesConverted(decoder);
-    const int32_t result = DecodeVideoPacket(packet, length, decoder, &frame);
-    if (StreamPicturesConverted(decoder) != before) {
+    const uint64_t convertedBefore = StreamPicturesConverted(decoder);
+    const uint64_t decodedBefore = StreamPicturesDecoded(decoder);
+    const int32_t result = DecodeVideoPacket(packet, length, decoder, &frame, convert);
+    if (StreamPicturesConverted(decoder) != convertedBefore) {
         frameIsDecoderPicture = result == kDecodeOk;
-    } else if (result != kDecodeOk || TavIsJpeg(packet)) {
-        frameIsDecoderPicture = false;   // JPEG wrote the frame, or a failure may have
+    } else if (result != kDecodeOk || TavIsJpeg(packet) || StreamPicturesDecoded(decoder) != decodedBefore) {
+        // JPEG wrote the frame, a failure may have, or the decoder moved on without it.
+        frameIsDecoderPicture = false;
     }
     return result;
 }
@@ -242,12 +244,15 @@ int32_t CameraFeed::StepDecode(int32_t keyRecord, int32_t record, int32_t target
     if (!Ready()) {
         return kFeedNoFrameBuffer;
     }
-    const int32_t result = Decode(packet, length);
+    // Pictures on the way to the target stay in the decoder's planes: only the target is converted.
+    const uint64_t decodedBefore = StreamPicturesDecoded(decoder);
+    const int32_t result = Decode(packet, length, record == targetRecord);
     NoteDrawnBytes();
     stepDecoderRecord = result >= 0 ? record : -1;
     stepDecoderKey = keyRecord;
-    if (result >= 0 && keep) {
-        heldPictures.Put(keyRecord, record, targetRecord, frame);
+    if (result >= 0 && keep && StreamPicturesDecoded(decoder) != decodedBefore) {
+        heldPictures.Put(keyRecord, record, targetRecord, DecodedPlanes(decoder),
+                         TavIsH264(packet) ? kVideoCodecH264 : kVideoCodecMpeg4);
     }
     if (record == targetRecord) {
         lastSequence = result >= 0 && !TavIsJpeg(packet) ? TavGetSequence(packet) : -1;

@@ -108,7 +108,7 @@ private:
     void FinishPicture(const uint8_t* packet, int32_t decodeResult, const FeedSettings& settings,
                        bool* captionChanged);
     void ConvertShownPicture(const FeedSettings& settings, bool adjusted);
-    int32_t Decode(const uint8_t* packet, uint32_t length);
+    int32_t Decode(const uint8_t* packet, uint32_t length, bool convert);
 
     FrameDecoder* decoder = nullptr;
     PictureScaler shownScaler;

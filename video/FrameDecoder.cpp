@@ -65,7 +65,8 @@ void SwitchStreamCodec(FrameDecoder* decoder, VideoCodecId codec)
     decoder->fresh = true;
 }
 
-int32_t DecodeStreamPacket(const uint8_t* packet, FrameDecoder* decoder, DecodedFrame* frame, VideoCodecId codec)
+int32_t DecodeStreamPacket(const uint8_t* packet, FrameDecoder* decoder, DecodedFrame* frame, VideoCodecId codec,
+                           bool convert)
 {
     if (decoder->activeCodec == kVideoCodecJpeg) {
         ReleaseDecoder(decoder, kVideoCodecJpeg);
@@ -80,11 +81,11 @@ int32_t DecodeStreamPacket(const uint8_t* packet, FrameDecoder* decoder, Decoded
     }
     const uint8_t* payload = TavGetPayload(packet);
     const int32_t length = TavGetPayloadLength(packet);
-    int32_t outcome = DecodeAndConvert(stream, payload, length, frame);
+    int32_t outcome = DecodeAndConvert(stream, payload, length, frame, convert);
     if (decoder->fresh) {
         // The first packet after an opening goes in twice: the decoder gives its picture out
         // only once it has seen where the next one starts.
-        outcome = DecodeAndConvert(stream, payload, length, frame);
+        outcome = DecodeAndConvert(stream, payload, length, frame, convert);
         decoder->fresh = false;
     }
     return outcome == 0 ? kDecodeOk : kDecodeRejected;
@@ -107,7 +108,8 @@ void DestroyFrameDecoder(FrameDecoder* decoder)
     delete decoder;
 }
 
-int32_t DecodeVideoPacket(const uint8_t* packet, uint32_t totalLength, FrameDecoder* decoder, DecodedFrame* frame)
+int32_t DecodeVideoPacket(const uint8_t* packet, uint32_t totalLength, FrameDecoder* decoder, DecodedFrame* frame,
+                          bool convert)
 {
     if (packet == nullptr || decoder == nullptr || frame == nullptr) {
         return kDecodeNotVideo;
@@ -120,7 +122,9 @@ int32_t DecodeVideoPacket(const uint8_t* packet, uint32_t totalLength, FrameDeco
     } else if (TavIsH264(packet)) {
         codec = kVideoCodecH264;
     }
-    frame->codec = codec;
+    if (convert || !IsStreamCodec(codec)) {
+        frame->codec = codec;   // a picture kept in the decoder's planes leaves the frame as it is
+    }
     if (codec == kVideoCodecNone) {
         return kDecodeNotVideo;
     }
@@ -136,7 +140,7 @@ int32_t DecodeVideoPacket(const uint8_t* packet, uint32_t totalLength, FrameDeco
     if (payloadLength < 0 || payloadEnd > static_cast<int64_t>(totalLength)) {
         return kDecodeRejected;
     }
-    return DecodeStreamPacket(packet, decoder, frame, codec);
+    return DecodeStreamPacket(packet, decoder, frame, codec, convert);
 }
 
 int32_t ConvertDecodedPicture(FrameDecoder* decoder, uint32_t width, uint32_t height, DecodedFrame* to)
@@ -154,4 +158,17 @@ int32_t ConvertDecodedPicture(FrameDecoder* decoder, uint32_t width, uint32_t he
 uint64_t StreamPicturesConverted(const FrameDecoder* decoder)
 {
     return decoder != nullptr && decoder->streamDecoder != nullptr ? decoder->streamDecoder->picturesConverted : 0;
+}
+
+uint64_t StreamPicturesDecoded(const FrameDecoder* decoder)
+{
+    return decoder != nullptr && decoder->streamDecoder != nullptr ? decoder->streamDecoder->picturesDecoded : 0;
+}
+
+PlanarPicture DecodedPlanes(const FrameDecoder* decoder)
+{
+    if (decoder == nullptr || !IsStreamCodec(decoder->activeCodec) || decoder->streamDecoder == nullptr) {
+        return PlanarPicture{};
+    }
+    return LastPicture(decoder->streamDecoder);
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "video/PlanarPicture.h"
 #include "video/VideoCodecId.h"
 
 struct DecodedFrame;
@@ -30,8 +31,11 @@ FrameDecoder* CreateFrameDecoder();
 void DestroyFrameDecoder(FrameDecoder* decoder);
 
 // `packet` is the whole packet, header first, `totalLength` its length. Sets the frame's codec
-// before decoding; for the stream codecs a packet that yields no picture still succeeds.
-int32_t DecodeVideoPacket(const uint8_t* packet, uint32_t totalLength, FrameDecoder* decoder, DecodedFrame* frame);
+// before decoding; for the stream codecs a packet that yields no picture still succeeds. Without
+// `convert`, a stream codec's picture stays in the decoder's own planes (DecodedPlanes) and the
+// frame is left alone; JPEG always decodes into the frame.
+int32_t DecodeVideoPacket(const uint8_t* packet, uint32_t totalLength, FrameDecoder* decoder, DecodedFrame* frame,
+                          bool convert = true);
 
 // The stream decoder's last picture (the one its last good decode left in the frame) converted
 // straight from its own planes to `width` x `height`, top row first. -1 when the decoder alive is
@@ -40,3 +44,8 @@ int32_t ConvertDecodedPicture(FrameDecoder* decoder, uint32_t width, uint32_t he
 // Pictures the stream decoder has written into a frame: a change across a decode tells that the
 // frame now holds the decoder's last picture.
 uint64_t StreamPicturesConverted(const FrameDecoder* decoder);
+// Pictures the stream decoder has given out, converted or not.
+uint64_t StreamPicturesDecoded(const FrameDecoder* decoder);
+// The stream decoder's last picture in its own planes, valid until its next decode; no data when
+// the decoder alive is not a stream decoder or has none.
+PlanarPicture DecodedPlanes(const FrameDecoder* decoder);

@@ -1,5 +1,10 @@
 #include "video/GroupPictureCache.h"
 
+extern "C" {
+#include <libavutil/mem.h>
+#include <libswscale/swscale.h>
+}
+
 #include <cstdlib>
 #include <cstring>
 
@@ -12,6 +17,11 @@ int64_t Distance(int32_t record, int32_t target)
 
 }  // namespace
 
+GroupPictureCache::~GroupPictureCache()
+{
+    Release();
+}
+
 void GroupPictureCache::Forget()
 {
     for (Picture& picture : pictures) {
@@ -19,43 +29,62 @@ void GroupPictureCache::Forget()
     }
 }
 
-bool GroupPictureCache::Put(int32_t key, int32_t record, int32_t targetRecord, const DecodedFrame& frame)
+bool GroupPictureCache::SameLayout(const PlanarPicture& picture) const
 {
-    if (frame.pixels == nullptr || frame.width == 0 || frame.height == 0 ||
-        !FrameSizeFits(frame.width, frame.height)) {
+    if (picture.width != layout.width || picture.height != layout.height || picture.format != layout.format) {
         return false;
     }
-    const size_t bytes = static_cast<size_t>(frame.width) * frame.height * 3;
-    if (bytes > budget) {
+    for (int i = 0; i < 4; ++i) {
+        if (picture.linesize[i] != layout.linesize[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool GroupPictureCache::Put(int32_t key, int32_t record, int32_t targetRecord, const PlanarPicture& picture,
+                            VideoCodecId codec)
+{
+    size_t sizes[4] = {};
+    const size_t bytes = PlanarPictureBytes(picture, sizes);
+    if (picture.data[0] == nullptr || bytes == 0 || bytes > budget ||
+        !FrameSizeFits(static_cast<uint32_t>(picture.width), static_cast<uint32_t>(picture.height))) {
         return false;
     }
-    if (frame.width != width || frame.height != height) {
+    if (!SameLayout(picture)) {
         // Every slot has the size of one picture, so the count of slots bounds the memory.
         Release();
-        width = frame.width;
-        height = frame.height;
+        layout = picture;
+        for (int i = 0; i < 4; ++i) {
+            layout.data[i] = nullptr;
+            planeBytes[i] = sizes[i];
+        }
+        pictureBytes = bytes;
     }
     if (key != keyRecord) {
         Forget();
         keyRecord = key;
     }
     Picture* slot = nullptr;
-    for (Picture& picture : pictures) {
-        if (picture.record == record || (slot == nullptr && picture.record < 0)) {
-            slot = &picture;
+    for (Picture& held : pictures) {
+        if (held.record == record || (slot == nullptr && held.record < 0)) {
+            slot = &held;
         }
     }
-    if (slot == nullptr && (pictures.size() + 1) * bytes <= budget) {
-        pictures.emplace_back();
+    if (slot == nullptr && (pictures.size() + 1) * pictureBytes <= budget) {
+        Picture fresh;
+        fresh.bytes = static_cast<uint8_t*>(av_malloc(pictureBytes));
+        if (fresh.bytes == nullptr) {
+            return false;
+        }
+        pictures.push_back(fresh);
         slot = &pictures.back();
-        slot->pixels.resize(bytes);
     }
     if (slot == nullptr) {
         Picture* farthest = nullptr;
-        for (Picture& picture : pictures) {
-            if (farthest == nullptr ||
-                Distance(picture.record, targetRecord) > Distance(farthest->record, targetRecord)) {
-                farthest = &picture;
+        for (Picture& held : pictures) {
+            if (farthest == nullptr || Distance(held.record, targetRecord) > Distance(farthest->record, targetRecord)) {
+                farthest = &held;
             }
         }
         if (farthest == nullptr || Distance(record, targetRecord) >= Distance(farthest->record, targetRecord)) {
@@ -64,32 +93,45 @@ bool GroupPictureCache::Put(int32_t key, int32_t record, int32_t targetRecord, c
         slot = farthest;
     }
     slot->record = record;
-    slot->codec = frame.codec;
-    memcpy(slot->pixels.data(), frame.pixels, bytes);
+    slot->codec = codec;
+    uint8_t* at = slot->bytes;
+    for (int i = 0; i < 4; ++i) {
+        if (planeBytes[i] > 0 && picture.data[i] != nullptr) {
+            memcpy(at, picture.data[i], planeBytes[i]);
+        }
+        at += planeBytes[i];
+    }
     return true;
 }
 
-bool GroupPictureCache::Take(int32_t record, DecodedFrame* frame) const
+bool GroupPictureCache::Take(int32_t record, DecodedFrame* frame)
 {
     if (record < 0 || frame == nullptr || frame->pixels == nullptr) {
         return false;
     }
-    for (const Picture& picture : pictures) {
-        if (picture.record == record) {
-            memcpy(frame->pixels, picture.pixels.data(), picture.pixels.size());
-            frame->width = width;
-            frame->height = height;
-            frame->codec = picture.codec;
-            return true;
+    for (const Picture& held : pictures) {
+        if (held.record != record) {
+            continue;
         }
+        PlanarPicture picture = layout;
+        const uint8_t* at = held.bytes;
+        for (int i = 0; i < 4; ++i) {
+            picture.data[i] = planeBytes[i] > 0 ? at : nullptr;
+            at += planeBytes[i];
+        }
+        if (ConvertPlanarPicture(&scaler, picture, frame) != 0) {
+            return false;
+        }
+        frame->codec = held.codec;
+        return true;
     }
     return false;
 }
 
 bool GroupPictureCache::Holds(int32_t record) const
 {
-    for (const Picture& picture : pictures) {
-        if (record >= 0 && picture.record == record) {
+    for (const Picture& held : pictures) {
+        if (record >= 0 && held.record == record) {
             return true;
         }
     }
@@ -98,19 +140,18 @@ bool GroupPictureCache::Holds(int32_t record) const
 
 void GroupPictureCache::Release()
 {
-    std::vector<Picture>().swap(pictures);
-    keyRecord = -1;
-    width = 0;
-    height = 0;
-}
-
-size_t GroupPictureCache::BytesHeld() const
-{
-    size_t bytes = 0;
-    for (const Picture& picture : pictures) {
-        bytes += picture.pixels.capacity();
+    for (Picture& held : pictures) {
+        av_free(held.bytes);
     }
-    return bytes;
+    std::vector<Picture>().swap(pictures);
+    sws_freeContext(scaler);
+    scaler = nullptr;
+    keyRecord = -1;
+    layout = PlanarPicture{};
+    for (size_t& size : planeBytes) {
+        size = 0;
+    }
+    pictureBytes = 0;
 }
 
 int32_t GroupPictureCache::PicturesHeld() const

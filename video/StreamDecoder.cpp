@@ -41,34 +41,31 @@ int32_t FailOpening(StreamDecoder* decoder, const char* message)
     return -2;
 }
 
+PlanarPicture PlanarOf(const AVFrame* source)
+{
+    PlanarPicture picture;
+    for (int i = 0; i < 4; ++i) {
+        picture.data[i] = source->data[i];
+        picture.linesize[i] = source->linesize[i];
+    }
+    picture.width = source->width;
+    picture.height = source->height;
+    picture.format = source->format;
+    return picture;
+}
+
 // One picture the decoder gave out, converted into the frame buffer at its own size.
 int32_t ConvertPicture(StreamDecoder* decoder, const AVFrame* source, DecodedFrame* frame)
 {
     if (source->data[0] == nullptr) {
         return 0;
     }
-    const int width = source->width;
-    const int height = source->height;
-    if (width <= 0 || height <= 0 || !FrameSizeFits(static_cast<uint32_t>(width), static_cast<uint32_t>(height))) {
-        return -1;   // never written past the frame buffer
-    }
-    PictureDescriptor* picture = decoder->picture;
-    if (av_image_fill_arrays(picture->data, picture->linesize, frame->pixels, AV_PIX_FMT_BGR24, width, height, 1) < 0) {
-        return -1;
-    }
-    decoder->scaler = sws_getCachedContext(decoder->scaler, width, height, static_cast<AVPixelFormat>(source->format),
-                                           width, height, AV_PIX_FMT_BGR24, SWS_BICUBIC, nullptr, nullptr, nullptr);
-    if (decoder->scaler == nullptr) {
-        return -1;
-    }
-    if (sws_scale(decoder->scaler, source->data, source->linesize, 0, height, picture->data, picture->linesize) < 0) {
-        return -1;
-    }
-    return 0;
+    return ConvertPlanarPicture(&decoder->scaler, PlanarOf(source), frame);
 }
 
-// Takes every picture the decoder has ready. 0, or -1 on failure.
-int32_t ReceivePictures(StreamDecoder* decoder, DecodedFrame* frame)
+// Takes every picture the decoder has ready, converted into the frame with `convert`. 0, or -1 on
+// failure.
+int32_t ReceivePictures(StreamDecoder* decoder, DecodedFrame* frame, bool convert)
 {
     for (;;) {
         const int received = avcodec_receive_frame(decoder->decoderContext, decoder->decoded);
@@ -78,14 +75,15 @@ int32_t ReceivePictures(StreamDecoder* decoder, DecodedFrame* frame)
         if (received < 0) {
             return -1;
         }
-        const int32_t converted = ConvertPicture(decoder, decoder->decoded, frame);
+        const int32_t converted = convert ? ConvertPicture(decoder, decoder->decoded, frame) : 0;
         av_frame_unref(decoder->lastPicture);
         if (converted != 0) {
             av_frame_unref(decoder->decoded);
             return -1;
         }
         av_frame_move_ref(decoder->lastPicture, decoder->decoded);
-        ++decoder->picturesConverted;
+        ++decoder->picturesDecoded;
+        decoder->picturesConverted += convert ? 1 : 0;
     }
 }
 
@@ -116,12 +114,11 @@ int32_t OpenStreamDecoder(StreamDecoder* decoder, VideoCodecId codec)
     if (decoder->decoderContext == nullptr) {
         return FailOpening(decoder, "avcodec_alloc_context failed\n");
     }
-    decoder->picture = new (std::nothrow) PictureDescriptor{};
     decoder->packet = av_packet_alloc();
     decoder->decoded = av_frame_alloc();
     decoder->lastPicture = av_frame_alloc();
     decoder->input = static_cast<uint8_t*>(av_mallocz(kStreamInputCapacity + AV_INPUT_BUFFER_PADDING_SIZE));
-    if (decoder->picture == nullptr || decoder->packet == nullptr || decoder->decoded == nullptr ||
+    if (decoder->packet == nullptr || decoder->decoded == nullptr ||
         decoder->lastPicture == nullptr || decoder->input == nullptr) {
         return FailOpening(decoder, "AVPicture malloc failed\n");
     }
@@ -146,8 +143,6 @@ void CloseStreamDecoder(StreamDecoder* decoder)
     // Freeing the context closes it when it was opened.
     avcodec_free_context(&decoder->decoderContext);
     decoder->opened = false;
-    delete decoder->picture;
-    decoder->picture = nullptr;
     FreeRecords(decoder);
     sws_freeContext(decoder->scaler);
     decoder->scaler = nullptr;
@@ -180,7 +175,7 @@ int32_t ConvertLastPicture(StreamDecoder* decoder, uint32_t width, uint32_t heig
     return 0;
 }
 
-int32_t DecodeAndConvert(StreamDecoder* decoder, const uint8_t* data, int32_t size, DecodedFrame* frame)
+int32_t DecodeAndConvert(StreamDecoder* decoder, const uint8_t* data, int32_t size, DecodedFrame* frame, bool convert)
 {
     if (!decoder->opened || decoder->decoderContext == nullptr || size < 0 || size > kStreamInputCapacity) {
         return -1;
@@ -193,7 +188,7 @@ int32_t DecodeAndConvert(StreamDecoder* decoder, const uint8_t* data, int32_t si
         int sent = avcodec_send_packet(decoder->decoderContext, decoder->packet);
         if (sent == AVERROR(EAGAIN)) {
             // Pictures still waiting must be taken before the decoder accepts more input.
-            if (ReceivePictures(decoder, frame) != 0) {
+            if (ReceivePictures(decoder, frame, convert) != 0) {
                 return -1;
             }
             sent = avcodec_send_packet(decoder->decoderContext, decoder->packet);
@@ -202,7 +197,7 @@ int32_t DecodeAndConvert(StreamDecoder* decoder, const uint8_t* data, int32_t si
         if (sent < 0 && sent != AVERROR(EAGAIN)) {
             return -1;
         }
-        if (ReceivePictures(decoder, frame) != 0) {
+        if (ReceivePictures(decoder, frame, convert) != 0) {
             return -1;
         }
     }
@@ -211,7 +206,15 @@ int32_t DecodeAndConvert(StreamDecoder* decoder, const uint8_t* data, int32_t si
     if (width < 0 || height < 0 || !FrameSizeFits(static_cast<uint32_t>(width), static_cast<uint32_t>(height))) {
         return -1;
     }
-    frame->width = static_cast<uint32_t>(width);
-    frame->height = static_cast<uint32_t>(height);
+    if (convert) {
+        frame->width = static_cast<uint32_t>(width);
+        frame->height = static_cast<uint32_t>(height);
+    }
     return 0;
+}
+
+PlanarPicture LastPicture(const StreamDecoder* decoder)
+{
+    return decoder->lastPicture != nullptr && decoder->lastPicture->data[0] != nullptr ? PlanarOf(decoder->lastPicture)
+                                                                                      : PlanarPicture{};
 }

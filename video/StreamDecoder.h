@@ -1,10 +1,10 @@
-// The MPEG-4 and H.264 side of a view's decoder: a codec context opened for one stream codec,
-// the description of the view's frame buffer as one packed BGR plane, and the cached
-// conversion context.
+// The MPEG-4 and H.264 side of a view's decoder: a codec context opened for one stream codec and
+// the cached conversion context to the view's packed BGR frame.
 #pragma once
 
 #include <cstdint>
 
+#include "video/PlanarPicture.h"
 #include "video/VideoCodecId.h"
 
 struct AVCodecContext;
@@ -13,15 +13,8 @@ struct AVPacket;
 struct SwsContext;
 struct DecodedFrame;
 
-// Four plane pointers and four line sizes, pointed at the frame buffer before each conversion.
-struct PictureDescriptor {
-    uint8_t* data[4];
-    int linesize[4];
-};
-
 struct StreamDecoder {
     AVCodecContext* decoderContext = nullptr;
-    PictureDescriptor* picture = nullptr;
     SwsContext* scaler = nullptr;
     VideoCodecId streamCodecId = kVideoCodecNone;
     bool opened = false;
@@ -35,6 +28,7 @@ struct StreamDecoder {
     AVFrame* lastPicture = nullptr;
     SwsContext* shownScaler = nullptr;
     uint64_t picturesConverted = 0;   // into the frame, since the decoder was made
+    uint64_t picturesDecoded = 0;     // converted or not
 };
 
 StreamDecoder* CreateStreamDecoder();
@@ -48,8 +42,14 @@ void CloseStreamDecoder(StreamDecoder* decoder);
 
 // Decodes one payload and converts every picture it yields into the frame at its own size;
 // the last one stays. Sets the frame's size from the context. 0, or -1 on failure (the frame's
-// size then stays as it was). A decoder that is not open is never used: -1.
-int32_t DecodeAndConvert(StreamDecoder* decoder, const uint8_t* data, int32_t size, DecodedFrame* frame);
+// size then stays as it was). A decoder that is not open is never used: -1. Without `convert`, the
+// frame is left alone and the picture stays only in the decoder's own planes (LastPicture).
+int32_t DecodeAndConvert(StreamDecoder* decoder, const uint8_t* data, int32_t size, DecodedFrame* frame,
+                         bool convert = true);
+
+// The last picture decoded, in the decoder's planes, valid until the next decode; no data when
+// there is none.
+PlanarPicture LastPicture(const StreamDecoder* decoder);
 
 // Converts the last picture DecodeAndConvert wrote into the frame, from the decoder's own planes,
 // to `width` x `height` packed BGR, top row first, area-averaged, into `to`. 0, or -1 when there
