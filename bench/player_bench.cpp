@@ -69,8 +69,16 @@ std::vector<PacketSpec> EncodeStream(uint32_t frames, VideoCodecId codec = kVide
     for (uint32_t i = 0; i < frames; ++i) {
         DrawTestPattern(picture.data(), width, height, i, 3);
         PacketSpec spec;
-        spec.time = 1267798029 + i / kFps;
+        spec.time = 1267798029 + i / kFps;   // 2010-03-05 14:07:09 UTC on
         spec.hundredths = static_cast<uint8_t>(i % kFps * (100 / kFps));
+        // The header's clock fields say the same time: pacing reads them.
+        const uint32_t second = 9 + i / kFps;
+        spec.year = 2010;
+        spec.month = 3;
+        spec.day = 5;
+        spec.hour = static_cast<uint8_t>(14 + (7 + second / 60) / 60);
+        spec.minute = static_cast<uint8_t>((7 + second / 60) % 60);
+        spec.second = static_cast<uint8_t>(second % 60);
         if (codec == kVideoCodecJpeg) {
             std::vector<uint8_t> jpeg;
             EncodeJpeg(picture.data(), width, height, 80, false, &jpeg);
