@@ -13,8 +13,12 @@
 #include <QToolTip>
 #include <QUrl>
 #include <algorithm>
+#include <cstdlib>
+#include <string>
 
 #include "app/GoToTimeDialog.h"
+#include "playback/DecodePool.h"
+#include "playback/PlaybackEngine.h"
 #include "playback/QelSmartControlThread.h"
 #include "playback/QelSmartHandler.h"
 #include "recording/CaptionText.h"
@@ -85,13 +89,24 @@ const StepCase kStepCases[] = {
     {"JPEG", kVideoCodecJpeg, 1, 16},
 };
 
-TEST_F(NavigationTest, ExactStepsShowExactlyThePicturesForwardPlayShowed)
+// The views decode on a pool of workers: steps and seeks show the same pictures on one, two or
+// four of them.
+class NavigationOnWorkersTest : public NavigationTest, public testing::WithParamInterface<int32_t> {
+protected:
+    NavigationOnWorkersTest() { setenv("KVR_DECODE_THREADS", std::to_string(GetParam()).c_str(), 1); }
+    ~NavigationOnWorkersTest() override { unsetenv("KVR_DECODE_THREADS"); }
+};
+
+INSTANTIATE_TEST_SUITE_P(Workers, NavigationOnWorkersTest, testing::Values(1, 2, 4));
+
+TEST_P(NavigationOnWorkersTest, ExactStepsShowExactlyThePicturesForwardPlayShowed)
 {
     for (const StepCase& c : kStepCases) {
         SCOPED_TRACE(c.name);
         recording = WritePlayerRecording(dir, "steps", {.channels = 1, .frames = c.frames, .gapMs = 40,
                                                         .codec = c.codec, .keyInterval = c.keyInterval});
         StartPlaying(recording.media);
+        ASSERT_EQ(DecodePoolOf(dlg->Engine())->Threads(), GetParam());
         // Forward, one record at a time from the first: what each record shows.
         ASSERT_TRUE(SettlesPaused([&] { QTest::keyClick(dlg->m_sliderPosition, Qt::Key_Home); }));
         std::vector<Picture> forward{Shown(View(0))};
@@ -409,7 +424,7 @@ SeekExpectation ExpectedSeek(const MixedRecording& recording, int32_t position, 
 // Every seek brings every view to one instant: after a slider release or go to time, each view
 // shows exactly what forward play showed for its channel's last record at or before it, across
 // codecs and frame rates; a channel in a gap is dimmed; play goes on from there on every view.
-TEST_F(NavigationTest, SeeksShowEveryCameraAtTheSameInstant)
+TEST_P(NavigationOnWorkersTest, SeeksShowEveryCameraAtTheSameInstant)
 {
     const std::vector<MixedChannelSpec> channels = {
         {.codec = kVideoCodecH264, .intervalMs = 40, .keyInterval = 12},
@@ -419,6 +434,7 @@ TEST_F(NavigationTest, SeeksShowEveryCameraAtTheSameInstant)
     const MixedRecording mixed = WriteMixedRecording(dir, "mixed", channels, 6000);
     const auto count = static_cast<int32_t>(channels.size());
     StartPlaying(mixed.media);
+    ASSERT_EQ(DecodePoolOf(dlg->Engine())->Threads(), GetParam());
     // Forward, one record at a time: what each record's view shows. Home stands on the three
     // pictures of time 0 at once.
     std::vector<Picture> forward(static_cast<size_t>(mixed.records));
