@@ -109,6 +109,40 @@ TEST_F(CameraViewTest, StreamFramesOfAnyWidthAreDrawnUpright)
     }
 }
 
+// Painting copies the picture its worker converted to the view's size, pixel for pixel; a view
+// resized shows the frame scaled until the next picture comes at its new size.
+TEST_F(CameraViewTest, PaintCopiesThePictureConvertedToTheViewsSize)
+{
+    CCamera* view = SingleView(300, 220);
+    dialog.grid.SetOriginalSize(0);
+    const auto packets = StreamPacketsOf(kVideoCodecH264, 704, 480, 2, 5);
+    auto paintedIsShown = [&] {
+        const QImage painted = Grab(view);
+        const DecodedFrame& shown = view->feed.shown;
+        EXPECT_TRUE(view->feed.shownReady);
+        EXPECT_EQ(QSize(static_cast<int>(shown.width), static_cast<int>(shown.height)), view->imageRect.size());
+        int32_t differing = 0;
+        for (int y = 0; y < view->imageRect.height(); ++y) {
+            for (int x = 0; x < view->imageRect.width(); ++x) {
+                const uint8_t* bgr = shown.pixels + (static_cast<size_t>(y) * shown.width + x) * 3;
+                const QColor pixel = PixelAt(painted, view->imageRect.left() + x, view->imageRect.top() + y);
+                differing += pixel != QColor(bgr[2], bgr[1], bgr[0]) ? 1 : 0;
+            }
+        }
+        return differing;
+    };
+    TestDialog::Deliver(view, packets[0]);
+    EXPECT_EQ(paintedIsShown(), 0);
+
+    dialog.grid.setGeometry(0, 0, 200, 160);
+    const QImage resized = Grab(view);
+    EXPECT_EQ(view->imageRect.size(), QSize(200, 140));
+    EXPECT_NE(view->feed.shown.width, 200u) << "converted before the view knew its new size";
+    EXPECT_LT(MeanDifference(resized.copy(view->imageRect), ExpectedPicture(704, 480, 200, 140)), 6.0);
+    TestDialog::Deliver(view, packets[1]);
+    EXPECT_EQ(paintedIsShown(), 0);
+}
+
 TEST_F(CameraViewTest, OverlayTextIsWhiteWithABlackShadow)
 {
     CCamera* view = SingleView(400, 320);
