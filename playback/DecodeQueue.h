@@ -4,7 +4,7 @@
 //
 // Why three slots: one packet being decoded, one ready for the moment that decode ends, and one
 // the reader may fill meanwhile. More would only let reading run further ahead of the pictures
-// shown (each slot is up to 125 ms of a 8 frames/s camera) and cost half a megabyte a view.
+// shown (each slot is up to 125 ms of an 8 frames/s camera) and cost half a megabyte a view.
 #pragma once
 
 #include <cstdint>
